@@ -2,11 +2,118 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/archive/archive_exception.hpp>
+#include <boost/archive/text_iarchive.hpp>
+#include <cmath>
+#include <cstring>
+#include <limits>
 #include <sstream>
 
-TEST(Settings, WritesTheArchiveLine) {
-    CSettingsSerializer r{4, 2047, Mersenne, 100, 50, 2, 100, 70, 10, 5, 50, 20, 0, 0, 1000, 2};
+namespace {
+
+const CSettingsSerializer kExample{4, 2047, Mersenne, 100, 50, 2, 100, 70, 10, 5, 50, 20, 0, 0, 1000, 2};
+
+std::string Written(const CSettingsSerializer& record) {
     std::ostringstream out;
-    WriteSettings(out, r);
-    EXPECT_EQ(out.str(), "22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2\n");
+    WriteSettings(out, record);
+    return out.str();
 }
+
+bool SameBits(const CSettingsSerializer& a, const CSettingsSerializer& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(SettingsFile, WritesOneLineWithHeaderAndSixteenValues) {
+    EXPECT_EQ(Written(kExample),
+              "22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2\n");
+    CSettingsSerializer odd{-3, 0, static_cast<RandomAlgorithm>(7), -1, 0, -2, 0, 0.3f, 12.5f,
+                            -4, 0.5f, 0, -1, -2, 1e-5f, 3};
+    EXPECT_EQ(Written(odd),
+              "22 serialization::archive 10 0 0 -3 0 7 -1 0 -2 0 0.30000001 12.5 -4 0.5 0 -1 -2 "
+              "9.9999997e-06 3\n");
+    CSettingsSerializer big = kExample;
+    big.worstFitness = 123456789.0f;
+    big.crossoverPercent = 12345678.0f;
+    EXPECT_NE(Written(big).find(" 12345678 "), std::string::npos);
+    EXPECT_NE(Written(big).find(" 1.2345679e+08 "), std::string::npos);
+}
+
+TEST(SettingsFile, RoundTripsEveryValueBitForBit) {
+    const CSettingsSerializer records[] = {
+        kExample,
+        {-3, 0, static_cast<RandomAlgorithm>(0), -1, 0, -2, -7, 0.3f, 1e-30f, 2147483647, -0.0f,
+         std::numeric_limits<std::int32_t>::min(), -1, -2, 3.4028235e38f, 3},
+        {8, 1, ROTW, 1, 1, 0, 1, std::numeric_limits<float>::infinity(),
+         -std::numeric_limits<float>::infinity(), 2, std::numeric_limits<float>::denorm_min(), 1, 5, 2,
+         1.17549435e-38f, 4},
+    };
+    for (const CSettingsSerializer& record : records) {
+        std::istringstream in(Written(record));
+        EXPECT_TRUE(SameBits(ReadSettings(in), record)) << Written(record);
+    }
+}
+
+TEST(SettingsFile, NotANumberComesBack) {
+    CSettingsSerializer record = kExample;
+    record.worstFitness = std::numeric_limits<float>::quiet_NaN();
+    std::istringstream in(Written(record));
+    EXPECT_TRUE(std::isnan(ReadSettings(in).worstFitness));
+}
+
+TEST(SettingsFile, OurFileLoadsThroughTheSerializationLibrary) {
+    std::istringstream in(Written(kExample));
+    boost::archive::text_iarchive archive(in);
+    CSettingsSerializer loaded{};
+    archive >> loaded;
+    EXPECT_TRUE(SameBits(loaded, kExample));
+}
+
+TEST(SettingsFile, RefusesWithTheArchiveMessages) {
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"", "invalid signature"},
+        {"   \n", "invalid signature"},
+        {"22 serialization::archivf 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "invalid signature"},
+        {"23 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "invalid signature"},
+        {"x serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "invalid signature"},
+        {"22 serialization::archive 11 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "unsupported version"},
+        {"22 serialization::archive 18 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "unsupported version"},
+        {"22 serialization::archive", "input stream error"},
+        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000", "input stream error"},
+        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2x", "input stream error"},
+        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 7x 10 5 50 20 0 0 1000 2", "input stream error"},
+        {"22 serialization::archive 10 0 0 4.5 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "input stream error"},
+        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 4294967296",
+         "input stream error"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.text);
+        try {
+            ReadSettings(in);
+            ADD_FAILURE() << "loaded: " << c.text;
+        } catch (const boost::archive::archive_exception& error) {
+            EXPECT_STREQ(error.what(), c.message) << c.text;
+        }
+    }
+}
+
+TEST(SettingsFile, LoadsOlderVersionsAndIgnoresWhatFollows) {
+    std::istringstream in(
+        "22 serialization::archive 3 0 5\n4 2047\t4 100 50 2 100 70 10 5 50 20 0 0 1000 2 and more\n");
+    EXPECT_TRUE(SameBits(ReadSettings(in), kExample));
+}
+
+TEST(SettingsFile, FailedWriteIsAnOutputStreamError) {
+    std::ostringstream out;
+    out.setstate(std::ios::badbit);
+    try {
+        WriteSettings(out, kExample);
+        ADD_FAILURE();
+    } catch (const boost::archive::archive_exception& error) {
+        EXPECT_STREQ(error.what(), "output stream error");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,7 @@
+#pragma once
+
+// Command 5: stops a run, loads the settings and the data of the working directory and starts learning.
+void StartLearning();
+
+// Command 6, quit and the end of input: asks a run to end and waits for it.
+void StopLearning();

@@ -1,0 +1,41 @@
+#pragma once
+// Golden console tests: the real program runs in a fresh temporary directory with a scripted
+// standard input; its whole standard output, exit status and the files it leaves are compared.
+//
+// A case file is a list of sections, each a header line "=== <kind> [argument]" and content lines:
+//   given PATH       a file to create before the run (given-raw: without the final newline)
+//   given-dir PATH   a directory to create before the run
+//   given-link PATH TARGET  a symbolic link to create before the run
+//   stdin            standard input (stdin-raw: without the final newline)
+//   stdout           the expected standard output, exactly
+//   file PATH        a file the run must leave, exactly (file-raw: without the final newline)
+//   no-file PATH     a path the run must not leave
+//   exit N           the expected exit status (0 when absent)
+// Lines before the first section are comments.
+#include <string>
+#include <vector>
+
+struct ConsoleSection {
+    std::string kind;
+    std::string argument;
+    std::string content;
+};
+
+struct ConsoleCase {
+    std::string name;
+    std::vector<ConsoleSection> sections;
+};
+
+ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text);
+
+struct ConsoleRun {
+    std::string output;
+    int status = -1;
+};
+
+// Runs the program (under the emulator when there is one) in `directory`.
+ConsoleRun RunProgram(const std::string& directory, const std::string& input);
+
+std::string MakeTemporaryDirectory();
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
