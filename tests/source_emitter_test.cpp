@@ -84,20 +84,13 @@ TEST(SourceEmitter, BytesOutsideTheOpcodesAreNops) {
 
 TEST(SourceEmitter, FloatsPrintAsTheFormatTemplatesPrintThem) {
     const float inf = std::numeric_limits<float>::infinity();
+    // clang-format off
     const std::pair<float, const char*> cases[] = {
-        {0.5f, "0.5"},
-        {3, "3"},
-        {-1.25f, "-1.25"},
-        {1.0f / 3, "0.333333"},
-        {0.1f, "0.1"},
-        {123456.7f, "123457"},
-        {1234567, "1.23457e+06"},
-        {1e-5f, "1e-05"},
-        {-0.0f, "-0"},
-        {inf, "inf"},
-        {-inf, "-inf"},
-        {std::numeric_limits<float>::quiet_NaN(), "nan"},
+        {0.5f, "0.5"}, {3, "3"}, {-1.25f, "-1.25"}, {1.0f / 3, "0.333333"}, {0.1f, "0.1"},
+        {123456.7f, "123457"}, {1234567, "1.23457e+06"}, {1e-5f, "1e-05"}, {-0.0f, "-0"},
+        {inf, "inf"}, {-inf, "-inf"}, {std::numeric_limits<float>::quiet_NaN(), "nan"},
     };
+    // clang-format on
     for (const auto& [value, text] : cases) {
         EXPECT_EQ(ExpectedText(value), text);
         EXPECT_EQ(ExpectedText(value), (boost::format("%s") % value).str());
