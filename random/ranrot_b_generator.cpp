@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "random/interval.h"
-#include "random/ranrot_self_test.h"
+#include "random/ranrot_shared.h"
 
 TRanrotBGenerator::TRanrotBGenerator(int seed) { Seed(seed); }
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "random/interval.h"
-#include "random/ranrot_self_test.h"
+#include "random/ranrot_shared.h"
 
 namespace {
 constexpr std::uint64_t kOneBits = 0x3FF0000000000000u;  // the double 1.0

@@ -1,4 +1,4 @@
-#include "random/ranrot_self_test.h"
+#include "random/ranrot_shared.h"
 
 #include <cstdio>
 #include <cstdlib>
