@@ -53,13 +53,13 @@ void BuildSigmoidTable() {
     }
 }
 
-float exp_func(float x) { return RoundThroughDouble(std::exp(static_cast<double>(x))); }
-float log_func(float x) { return RoundThroughDouble(std::log(static_cast<double>(x))); }
-float sin_func(float x) { return RoundThroughDouble(std::sin(static_cast<double>(x))); }
-float cos_func(float x) { return RoundThroughDouble(std::cos(static_cast<double>(x))); }
-float tan_func(float x) { return RoundThroughDouble(std::tan(static_cast<double>(x))); }
+float ComputeExp(float x) { return RoundThroughDouble(std::exp(static_cast<double>(x))); }
+float ComputeLog(float x) { return RoundThroughDouble(std::log(static_cast<double>(x))); }
+float ComputeSin(float x) { return RoundThroughDouble(std::sin(static_cast<double>(x))); }
+float ComputeCos(float x) { return RoundThroughDouble(std::cos(static_cast<double>(x))); }
+float ComputeTan(float x) { return RoundThroughDouble(std::tan(static_cast<double>(x))); }
 
-float sigmoidal_act_func(float x) {
+float ComputeSigmoid(float x) {
     if (x < -5.0f) {
         return 0.0f;
     }
@@ -79,7 +79,7 @@ float sigmoidal_act_func(float x) {
     return Interpolate(g_f[j], g_d[j], xd - static_cast<float>(i), 10.0L);
 }
 
-float tanh_act_func(float x) {
+float ComputeTanh(float x) {
     const bool nonNegative = x >= 0.0f;  // NaN takes the negative half
     const float xd = nonNegative ? x * f_factor : -x * f_factor;
     float y;

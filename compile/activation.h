@@ -16,7 +16,9 @@ extern float g_d[kActivationTableLength];
 void BuildTanhTable();
 void BuildSigmoidTable();
 
-// Float in, float out, through the platform's C calling convention: generated code calls these.
+// The helpers that compiled programs call: float in, float out, through the platform's C calling
+// convention. On IA-32 each parks the caller's x87 stack while it computes, since the program's
+// values occupy slots there that the math library would need (helper_entry_ia32.cpp).
 float exp_func(float x);
 float log_func(float x);
 float sin_func(float x);
@@ -26,3 +28,13 @@ float tan_func(float x);
 float sigmoidal_act_func(float x);
 // Table interpolation, odd: +-f_f[99] from |x| >= 99/f_factor on, and -f_f[99] for NaN.
 float tanh_act_func(float x);
+
+// What the helpers compute: the math library's result rounded to float, and the table
+// interpolations. Fixed symbol names, so that the IA-32 entries can call them from assembly.
+float ComputeExp(float x) __asm__("tarvo_compute_exp");
+float ComputeLog(float x) __asm__("tarvo_compute_log");
+float ComputeSin(float x) __asm__("tarvo_compute_sin");
+float ComputeCos(float x) __asm__("tarvo_compute_cos");
+float ComputeTan(float x) __asm__("tarvo_compute_tan");
+float ComputeSigmoid(float x) __asm__("tarvo_compute_sigmoid");
+float ComputeTanh(float x) __asm__("tarvo_compute_tanh");
