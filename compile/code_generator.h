@@ -41,4 +41,6 @@ void Compile(CodeBuffer& buffer, const std::vector<std::uint8_t>& program);
 // pointer when more x87 arithmetic follows.
 float CallCompiled(CompiledFunction function, const float* row);
 
-inline float Run(const CodeBuffer& buffer, const float* row) { return CallCompiled(buffer.Function(), row); }
+inline float CallCompiled(const CodeBuffer& buffer, const float* row) {
+    return CallCompiled(buffer.Function(), row);
+}

@@ -68,8 +68,8 @@ void EmitPrologue(ByteWriter& out) { out.Bytes(kPrologue); }
 
 void EmitHelperCallStart(ByteWriter& out) { out.Bytes(kReserveArgument); }
 
-// Helpers run with the program's values still on the x87 stack; only their result is defined
-// when the slots left over suffice for the helper's own arithmetic.
+// Helpers run with the program's values still on the x87 stack; their entries set those aside
+// (helper_entry_ia32.cpp).
 void EmitHelperCall(ByteWriter& out, HelperFunction helper, int /*depthBelow*/) {
     out.Bytes(kStoreArgument);
     out.Byte(kCallRel32);
@@ -82,10 +82,13 @@ void EmitEpilogue(ByteWriter& out, int /*depth*/) { out.Bytes(kEpilogue); }
 
 float CallCompiled(CompiledFunction function, const float* row) {
     float result;
+    std::uint16_t control;
     // Aligns the stack so that the helper calls inside the program find it 16-byte aligned, as
-    // compiled helpers expect; afterwards frees all eight x87 slots, which the program leaves
-    // occupied, so that compiled C++ code finds the stack as the calling convention promises.
+    // compiled helpers expect. Afterwards frees all eight x87 slots, which the program leaves
+    // occupied, and restores the control word its reset changed, so that compiled C++ code finds
+    // the x87 unit as the calling convention promises.
     __asm__ volatile(
+        "fnstcw %[control]\n\t"
         "movl %%esp, %%esi\n\t"
         "andl $-16, %%esp\n\t"
         "pushl %[row]\n\t"
@@ -100,7 +103,8 @@ float CallCompiled(CompiledFunction function, const float* row) {
         "ffree %%st(5)\n\t"
         "ffree %%st(6)\n\t"
         "ffree %%st(7)\n\t"
-        : [result] "=m"(result)
+        "fldcw %[control]\n\t"
+        : [result] "=m"(result), [control] "=m"(control)
         : [row] "r"(row), [function] "r"(function)
         : "eax", "ecx", "edx", "esi", "memory", "cc", "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)",
           "st(6)", "st(7)");
