@@ -66,7 +66,6 @@ inline bool X87ModelsStackFaults() {
     return std::isnan(CallCompiled(buffer, row));
 }
 
-constexpr bool kIa32 = sizeof(void*) == 4;
 
 // Fills in the helper references of an expected byte pattern such as "E8 <exp_func> 83 C4 04":
 // `encode` turns the helper and the address of the reference into its bytes.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "compile/opcodes.h"
+#include "compile/x87_encoding.h"
 #include "tests/code_test_support.h"
 
 namespace {
@@ -97,6 +98,48 @@ TEST(NativeGlueIa32, CallReachesTheHelper) {
     }
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(call + 5) + rel, reinterpret_cast<std::uintptr_t>(&exp_func));
     EXPECT_EQ(Hex(call + 5, 12), TAIL);
+}
+
+// Calls the program through the bare pointer and pops the eight x87 slots, top first.
+void CallAndReadStack(CompiledFunction function, const float* row, float (&slots)[8]) {
+    __asm__ volatile(
+        "pushl %[row]\n\tcall *%[function]\n\taddl $4, %%esp\n\t"
+        "fstps 0(%[slots])\n\tfstps 4(%[slots])\n\tfstps 8(%[slots])\n\tfstps 12(%[slots])\n\t"
+        "fstps 16(%[slots])\n\tfstps 20(%[slots])\n\tfstps 24(%[slots])\n\tfstps 28(%[slots])\n\t"
+        :
+        : [row] "r"(row), [function] "r"(function), [slots] "r"(slots)
+        : "eax", "ecx", "edx", "memory", "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)");
+}
+
+// The math library needs most of the x87 stack (sin, cos and tan nearly all of it); the helpers
+// must compute right and leave every program value below their argument as it was.
+TEST(NativeGlueIa32, HelpersKeepTheValuesBelowTheirArgument) {
+    BuildTanhTable();
+    BuildSigmoidTable();
+    CodeBuffer buffer;
+    for (std::uint8_t opcode = OP_EXP_INPUT; opcode <= OP_TANH; ++opcode) {
+        const bool ofInput = opcode % 2 == 1;
+        for (int below = 0; below < 8; ++below) {
+            float row[9] = {10, 11, 12, 13, 14, 15, 16, 17, 0.5f};
+            std::vector<std::uint8_t> program;
+            for (int i = 0; i < below; ++i) {
+                program.insert(program.end(), {OP_LOAD, 0, static_cast<std::uint8_t>(i)});
+            }
+            program.insert(program.end(), {OP_LOAD, 0, 8});
+            if (ofInput) {
+                program.resize(program.size() - 3);
+            }
+            program.insert(program.end(), {opcode, 0, 8});
+            Compile(buffer, program);
+            float slots[8];
+            CallAndReadStack(buffer.Function(), row, slots);
+            const HelperFunction helper = FormOf(opcode).helper;
+            EXPECT_EQ(slots[0], helper(0.5f)) << ProgramHex(program);
+            for (int i = 1; i <= below; ++i) {
+                EXPECT_EQ(slots[i], row[below - i]) << "slot " << i << " of " << ProgramHex(program);
+            }
+        }
+    }
 }
 
 }  // namespace
