@@ -1,0 +1,95 @@
+#include "compile/activation.h"
+
+#include <cmath>
+
+float f_factor;
+float f_f[kActivationTableLength];
+float f_d[kActivationTableLength];
+float g_f[kActivationTableLength];
+float g_d[kActivationTableLength];
+
+namespace {
+
+// The IA-32 math library may return more than double precision; storing to a double first makes
+// both targets round the same value to float.
+float RoundThroughDouble(double value) {
+    volatile double rounded = value;
+    return static_cast<float>(rounded);
+}
+
+// base + slope * fraction, rounded once to float. Extended precision is what both targets share
+// natively (x87), so the result is the same on both.
+float Interpolate(float base, float slope, float fraction, long double divisor) {
+    const long double step = static_cast<long double>(slope) * fraction / divisor;
+    return static_cast<float>(static_cast<long double>(base) + step);
+}
+
+}  // namespace
+
+void BuildTanhTable() {
+    f_factor = static_cast<float>(100 / 3.0);
+    for (int i = 0; i < kActivationTableLength; ++i) {
+        const float v = static_cast<float>(i) / f_factor;
+        f_f[i] = RoundThroughDouble(std::tanh(static_cast<double>(v)));
+        if (i >= 1) {
+            f_d[i - 1] = f_f[i] - f_f[i - 1];
+        }
+    }
+}
+
+void BuildSigmoidTable() {
+    for (int i = 0; i < kActivationTableLength; ++i) {
+        // Named doubles: every assignment rounds, also where the arithmetic runs in x87 registers.
+        const double tenths = i / 10.0;
+        const double sum = -5.0 + tenths;
+        const float v = static_cast<float>(sum);
+        const float e = RoundThroughDouble(std::exp(-static_cast<double>(v)));
+        const double denominator = 1.0 + e;
+        const double logistic = 1.0 / denominator;
+        g_f[i] = static_cast<float>(logistic);
+        if (i >= 1) {
+            g_d[i - 1] = g_f[i] - g_f[i - 1];
+        }
+    }
+}
+
+float ComputeExp(float x) { return RoundThroughDouble(std::exp(static_cast<double>(x))); }
+float ComputeLog(float x) { return RoundThroughDouble(std::log(static_cast<double>(x))); }
+float ComputeSin(float x) { return RoundThroughDouble(std::sin(static_cast<double>(x))); }
+float ComputeCos(float x) { return RoundThroughDouble(std::cos(static_cast<double>(x))); }
+float ComputeTan(float x) { return RoundThroughDouble(std::tan(static_cast<double>(x))); }
+
+float ComputeSigmoid(float x) {
+    if (x < -5.0f) {
+        return 0.0f;
+    }
+    if (x > 5.0f) {
+        return 1.0f;
+    }
+    if (std::isnan(x)) {
+        return x;  // no table entry stands for NaN
+    }
+    const float xd = x * 10.0f;
+    const int i = static_cast<int>(xd);  // |xd| <= 50 here
+    const int j = i + 50;
+    if (j >= kActivationTableLength) {
+        return 1.0f;  // xd = 50 would need entry 100; the function is 1 there to float precision
+    }
+    // Truncation runs toward zero, so below 0 the fraction is negative and extrapolates downward.
+    return Interpolate(g_f[j], g_d[j], xd - static_cast<float>(i), 10.0L);
+}
+
+float ComputeTanh(float x) {
+    const bool nonNegative = x >= 0.0f;  // NaN takes the negative half
+    const float xd = nonNegative ? x * f_factor : -x * f_factor;
+    float y;
+    // An index outside the table, and the integer indefinite of a too large or NaN xd, both mean
+    // "hold at the last entry"; the range is checked before converting, where it is still defined.
+    if (!(xd > -1.0f && xd < static_cast<float>(kActivationTableLength - 1))) {
+        y = f_f[kActivationTableLength - 1];
+    } else {
+        const int i = static_cast<int>(xd);
+        y = Interpolate(f_f[i], f_d[i], xd - static_cast<float>(i), 1.0L);
+    }
+    return nonNegative ? y : -y;
+}

@@ -1,0 +1,116 @@
+#include "compile/helper_source.h"
+
+// Byte for byte what an emitted program must contain; the tests pin the lengths.
+
+const char* const kExpSource =
+    "float exp_func ( float x )\n"
+    "{\n"
+    "\treturn (float)::exp(x);\n"
+    "}\n"
+    "\n";
+
+const char* const kLogSource =
+    "float log_func ( float x )\n"
+    "{\n"
+    "\treturn (float)::log(x);\n"
+    "}\n"
+    "\n";
+
+const char* const kSinSource =
+    "float sin_func ( float x )\n"
+    "{\n"
+    "\treturn (float)::sin(x);\n"
+    "}\n"
+    "\n";
+
+const char* const kCosSource =
+    "float cos_func ( float x )\n"
+    "{\n"
+    "\treturn (float)::cos(x);\n"
+    "}\n"
+    "\n";
+
+const char* const kTanSource =
+    "float tan_func ( float x )\n"
+    "{\n"
+    "\treturn (float)::tan(x);\n"
+    "}\n";
+
+const char* const kSigmoidSource =
+    "#define GTAB_LENGTH 100          /* Activation function table length */\n"
+    "#define GTAB_MAX 1.0            /* Maximum in that table */\n"
+    "static float g_f[GTAB_LENGTH], g_d[GTAB_LENGTH] ;\n"
+    "void sigmoidal_act_func_init ()\n"
+    "{\n"
+    "   int i ;\n"
+    "   for (i=0 ; i< GTAB_LENGTH ; i++)\n"
+    "   {\n"
+    "\t  g_f[i] = (float) (1.0/(1.0 + (float)(exp(-(float)(-5.0+i/10.0))))) ;\n"
+    "\t  if (i)\n"
+    "\t\t g_d[i-1] = g_f[i] - g_f[i-1] ;\n"
+    "   }\n"
+    "}\n"
+    "\n"
+    "float sigmoidal_act_func ( float x )\n"
+    "{\n"
+    "   int i ;\n"
+    "   float xd ;\n"
+    "   if(x < -5.0)\n"
+    "   {\n"
+    "\t   return 0.0;\n"
+    "   }\n"
+    "   else if(x > 5.0)\n"
+    "   {\n"
+    "\t   return 1.0;\n"
+    "   }\n"
+    "   xd = x * 10 ;\n"
+    "\n"
+    "   i = (int) 50+((int)xd) ;                 // Subscript in table -5.0 == 0 -4.9 ==1 5 == 99\n"
+    "   return g_f[i] + g_d[i] * (xd-(int)xd)/10.0f ; // Else interpolate\n"
+    "\n"
+    "}\n"
+    "\n";
+
+const char* const kTanhSource =
+    "#define LTAB_LENGTH 100          /* Activation function table length */\n"
+    "#define LTAB_MAX 3.0            /* Maximum in that table */\n"
+    "\n"
+    "static float f_factor, f_f[LTAB_LENGTH], f_d[LTAB_LENGTH] ;\n"
+    "\n"
+    "void tanh_act_func_init ()\n"
+    "{\n"
+    "   int i ;\n"
+    "\n"
+    "   f_factor = (float)(LTAB_LENGTH/LTAB_MAX) ;\n"
+    "   for (i=0 ; i<LTAB_LENGTH ; i++) {\n"
+    "\t  f_f[i] = (float)tanh(((float) i)/f_factor) ;\n"
+    "\t  if (i)\n"
+    "\t\t f_d[i-1] = f_f[i] - f_f[i-1] ;\n"
+    "\t  }\n"
+    "}\n"
+    "float tanh_act_func ( float x )\n"
+    "{\n"
+    "   int i ;\n"
+    "   float xd ;\n"
+    "\n"
+    "   if (x >= 0.0) {                   // One symmetric half\n"
+    "\t  xd = x * f_factor ;            // Find location in table\n"
+    "\t  i = (int) xd ;                 // Subscript in table\n"
+    "\t  if (i >= (LTAB_LENGTH - 1)||i<0)    // If outside table\n"
+    "\t\t return f_f[LTAB_LENGTH-1] ; // hold at highest entry\n"
+    "\t  return f_f[i] + f_d[i] * (xd - i) ; // Else interpolate\n"
+    "\t  }\n"
+    "\n"
+    "   else {                            // Other symmetric half\n"
+    "\t  xd = -x * f_factor ;\n"
+    "\t  i = (int) xd ;\n"
+    "\t  if (i >= (LTAB_LENGTH - 1)||i<0)\n"
+    "\t\t return  f_f[LTAB_LENGTH-1] *-1;\n"
+    "\t  return (f_f[i] + f_d[i] * (xd - i))*-1 ;\n"
+    "\t  }\n"
+    "}\n"
+    "\n";
+
+const char* const kSigmoidInitCall = "\tsigmoidal_act_func_init ();\n";
+
+const char* const kTanhInitCall = "\ttanh_act_func_init();\n";

@@ -1,0 +1,73 @@
+#pragma once
+// Machine code of the program body: the x87 forms that both targets encode alike, the writer that
+// stores them, and the model of the x87 stack depth that the targets' helper calls need.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+// Stores bytes at a moving position. The caller reserves room for the worst case of a whole
+// program once, so no store checks the end.
+struct ByteWriter {
+    std::uint8_t* at;
+
+    void Byte(std::uint8_t value) { *at++ = value; }
+    template <std::size_t N>
+    void Bytes(const std::uint8_t (&bytes)[N]) {
+        std::memcpy(at, bytes, N);
+        at += N;
+    }
+    void Dword(std::uint32_t value) {  // little-endian
+        for (int shift = 0; shift < 32; shift += 8) {
+            *at++ = static_cast<std::uint8_t>(value >> shift);
+        }
+    }
+    void Qword(std::uint64_t value) {  // little-endian
+        for (int shift = 0; shift < 64; shift += 8) {
+            *at++ = static_cast<std::uint8_t>(value >> shift);
+        }
+    }
+};
+
+using HelperFunction = float (*)(float);
+
+// What an opcode becomes; the depth model and the targets' glue follow from it.
+enum class Shape : std::uint8_t {
+    Load,           // fld m32fp: push a column of the row
+    Arithmetic,     // op m32fp: the top against a column of the row
+    LoadThenPop,    // fld m32fp, then a pop form against st(1)
+    HelperOfInput,  // fld m32fp, then a helper call on it
+    HelperOfTop,    // a helper call on the top
+    Nop,            // 90
+};
+
+struct OpcodeForm {
+    Shape shape;
+    std::uint8_t escape;   // first byte of the m32fp form
+    std::uint8_t digit;    // its /digit, the ModRM reg field
+    std::uint8_t pop[2];   // LoadThenPop: the pop form
+    HelperFunction helper;  // HelperOfInput, HelperOfTop
+};
+
+// By opcode byte 0..23; anything above is a nop.
+const OpcodeForm& FormOf(std::uint8_t opcode);
+
+// Rotation register of instruction n: rm code 0 (eax/rax), 1 (ecx/rcx) or 2 (edx/rdx) for n mod 3.
+using RotationRegister = std::uint8_t;
+
+// escape, ModRM (mod 00 or 10, reg = digit, rm = register), disp32 when the displacement is not 0.
+void EmitMemoryForm(ByteWriter& out, std::uint8_t escape, std::uint8_t digit, RotationRegister reg,
+                    std::uint16_t displacement);
+
+// Byte offset of an operand's column: 4 * operand in 16-bit arithmetic.
+inline std::uint16_t DisplacementOf(std::uint16_t operand) {
+    return static_cast<std::uint16_t>(operand * 4u);
+}
+
+// The x87 stack's occupied slots, followed at compile time. Every opcode changes the depth the same
+// way on every run: a push on a full stack overwrites the top with NaN and keeps 8 slots; an
+// arithmetic form on an empty stack leaves a NaN in st(0); a pop form whose st(1) is empty writes NaN
+// there before it pops.
+constexpr int kX87Slots = 8;
+int DepthAfter(const OpcodeForm& form, int depth);
+// Slots occupied below a helper's argument once the argument is off the stack.
+int DepthDuringHelper(const OpcodeForm& form, int depth);
