@@ -116,6 +116,7 @@ Next Run(const std::string& word) {
 }  // namespace
 
 int RunCommandLoop() {
+    PrepareLearning();
     PrintLine("Welcome to Tarvo 3.00.  Press '?' or 'help' for help.");
     std::string word;
     while (ReadWord(word)) {

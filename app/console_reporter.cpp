@@ -49,3 +49,5 @@ void CTarvoUI::GenerationCompleted(int generation) {
 }
 
 void CTarvoUI::SetOutputDirectory(std::string directory) { outputDirectory = std::move(directory); }
+
+void CTarvoUI::RunFailed(std::string message) { std::cout << "Engine Error: " << message << std::endl; }

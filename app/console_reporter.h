@@ -19,6 +19,7 @@ class CTarvoUI : public UIUpdater {
     void NewBestFit(std::string source, int generation, float fitness) override;
     void GenerationCompleted(int generation) override;
     void SetOutputDirectory(std::string directory) override;
+    void RunFailed(std::string message) override;
 
   protected:
     // The second-resolution local clock; tests replace it.

@@ -2,6 +2,9 @@
 
 #include <boost/filesystem.hpp>
 
+#include "app/console_reporter.h"
+#include "app/singleton_holder.h"
+#include "engine/engine.h"
 #include "workspace/console.h"
 #include "workspace/data_import.h"
 #include "workspace/settings.h"
@@ -9,12 +12,21 @@
 
 namespace {
 
+// The process-wide engine and reporter, made before the command loop reads its first word.
+CEngine& Engine() { return CSingletonHolder<CEngine>::Instance(); }
+CTarvoUI& Reporter() { return CSingletonHolder<CTarvoUI>::Instance(); }
+
 bool DataFileExists(const std::string& directory) {
     boost::system::error_code error;
     return boost::filesystem::is_regular_file(boost::filesystem::status(DataPath(directory), error));
 }
 
 }  // namespace
+
+void PrepareLearning() {
+    Engine();
+    Reporter();
+}
 
 void StartLearning() {
     StopLearning();
@@ -34,6 +46,9 @@ void StartLearning() {
         return;
     }
     LoadData(directory);
+    Engine().Initialise(Reporter(), currentSettings, dataTable);
+    Reporter().SetOutputDirectory(directory);
+    Engine().Start();
 }
 
-void StopLearning() {}
+void StopLearning() { Engine().Stop(); }

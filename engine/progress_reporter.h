@@ -16,4 +16,7 @@ class UIUpdater {
     virtual void NewBestFit(std::string source, int generation, float fitness) = 0;
     virtual void GenerationCompleted(int generation) = 0;
     virtual void SetOutputDirectory(std::string directory) = 0;
+    // A run that cannot go on (a file that cannot be replaced, memory running out) says why before
+    // it reports EngineStopped.
+    virtual void RunFailed(std::string message) = 0;
 };

@@ -1,12 +1,14 @@
 #include "tests/console_case.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <boost/algorithm/string.hpp>
 #include <boost/filesystem.hpp>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -37,6 +39,39 @@ ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text) {
     return result;
 }
 
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
+bool LineMatches(const std::string& pattern, const std::string& line) {
+    if (boost::starts_with(pattern, "~* ")) return std::regex_match(line, std::regex(pattern.substr(3)));
+    if (boost::starts_with(pattern, "~ ")) return std::regex_match(line, std::regex(pattern.substr(2)));
+    return line == pattern;
+}
+
+bool Match(const std::vector<std::string>& pattern, std::size_t p, const std::vector<std::string>& lines,
+           std::size_t l) {
+    if (p == pattern.size()) return l == lines.size();
+    if (boost::starts_with(pattern[p], "~* ")) {
+        if (Match(pattern, p + 1, lines, l)) return true;
+        return l < lines.size() && LineMatches(pattern[p], lines[l]) && Match(pattern, p, lines, l + 1);
+    }
+    return l < lines.size() && LineMatches(pattern[p], lines[l]) && Match(pattern, p + 1, lines, l + 1);
+}
+
+}  // namespace
+
+bool MatchesPattern(const std::string& output, const std::string& pattern) {
+    if (!output.empty() && output.back() != '\n') return false;
+    return Match(Lines(pattern), 0, Lines(output), 0);
+}
+
 std::string MakeTemporaryDirectory() {
     char pattern[] = "/tmp/tarvo-test-XXXXXX";
     if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
@@ -55,33 +90,88 @@ void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
+namespace {
+
+// Standard input in pieces: each piece after the first waits until the output holds a line that
+// matches its pattern, so input can follow what a background run prints.
+struct InputPiece {
+    std::string waitFor;
+    std::string text;
+};
+
+std::vector<InputPiece> Pieces(const std::string& input) {
+    std::vector<InputPiece> pieces(1);
+    for (std::size_t at = 0; at < input.size();) {
+        const std::size_t end = std::min(input.find('\n', at), input.size() - 1) + 1;
+        const std::string line = input.substr(at, end - at);
+        if (boost::starts_with(line, "~wait "))
+            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), ""});
+        else
+            pieces.back().text += line;
+        at = end;
+    }
+    return pieces;
+}
+
+bool OutputHasLine(const std::string& path, const std::regex& pattern) {
+    for (const std::string& line : Lines(ReadFile(path)))
+        if (std::regex_match(line, pattern)) return true;
+    return false;
+}
+
+void WriteAll(int fd, const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+}  // namespace
+
 ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
-    const std::string in = directory + "/.stdin", out = directory + "/.stdout";
-    WriteFile(in, input);
+    const std::string out = directory + "/.stdout";
     std::vector<std::string> words;
     boost::split(words, std::string(TARVO_EMULATOR), boost::is_any_of(" "), boost::token_compress_on);
     words.erase(std::remove(words.begin(), words.end(), ""), words.end());
     words.push_back(TARVO_EXE);
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
     const pid_t child = fork();
     if (child == 0) {
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(&word[0]);
         argv.push_back(nullptr);
-        const int input_fd = open(in.c_str(), O_RDONLY);
         const int output_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (input_fd < 0 || output_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
-        dup2(input_fd, 0);
+        if (output_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
+        dup2(pipeFds[0], 0);
         dup2(output_fd, 1);
-        alarm(120);  // a hung program fails its case instead of the whole suite
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        alarm(300);  // a hung program fails its case instead of the whole suite
         execvp(argv[0], argv.data());
         _exit(127);
     }
+    close(pipeFds[0]);
+    signal(SIGPIPE, SIG_IGN);
+    ConsoleRun run;
+    for (const InputPiece& piece : Pieces(input)) {
+        if (!piece.waitFor.empty()) {
+            const std::regex pattern(piece.waitFor);
+            int waited = 0;
+            while (!OutputHasLine(out, pattern) && waited < 240000) {
+                usleep(10000);
+                waited += 10;
+            }
+            if (!OutputHasLine(out, pattern)) run.timedOut = piece.waitFor;
+        }
+        WriteAll(pipeFds[1], piece.text);
+    }
+    close(pipeFds[1]);
     int status = 0;
     waitpid(child, &status, 0);
-    ConsoleRun run;
     run.output = ReadFile(out);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    fs::remove(in);
     fs::remove(out);
     return run;
 }

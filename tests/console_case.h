@@ -6,10 +6,15 @@
 //   given PATH       a file to create before the run (given-raw: without the final newline)
 //   given-dir PATH   a directory to create before the run
 //   given-link PATH TARGET  a symbolic link to create before the run
-//   stdin            standard input (stdin-raw: without the final newline)
+//   stdin            standard input (stdin-raw: without the final newline); a line "~wait REGEX"
+//                    holds back the rest until the output has a line that matches
+
 //   stdout           the expected standard output, exactly
+//   stdout-pattern   the expected standard output line by line, for runs whose timing varies: a line
+//                    "~ REGEX" matches one line, "~* REGEX" any number of lines, others literally
 //   file PATH        a file the run must leave, exactly (file-raw: without the final newline)
 //   no-file PATH     a path the run must not leave
+//   exists PATH      a path the run must leave, whatever it holds
 //   exit N           the expected exit status (0 when absent)
 // Lines before the first section are comments.
 #include <string>
@@ -26,11 +31,15 @@ struct ConsoleCase {
     std::vector<ConsoleSection> sections;
 };
 
+// Whether `output` matches a stdout-pattern section.
+bool MatchesPattern(const std::string& output, const std::string& pattern);
+
 ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text);
 
 struct ConsoleRun {
     std::string output;
     int status = -1;
+    std::string timedOut;  // the pattern of a wait that never matched
 };
 
 // Runs the program (under the emulator when there is one) in `directory`.

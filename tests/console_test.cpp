@@ -37,6 +37,7 @@ TEST_P(Console, MatchesGoldenOutput) {
     }
     const ConsoleRun run = RunProgram(directory, input);
     EXPECT_EQ(run.status, expected_status);
+    EXPECT_EQ(run.timedOut, "") << "waited in vain";
     for (const ConsoleSection& section : test.sections) {
         const std::string path = directory + "/" + section.argument;
         if (section.kind == "stdout") {
@@ -44,6 +45,10 @@ TEST_P(Console, MatchesGoldenOutput) {
         } else if (section.kind == "file") {
             EXPECT_TRUE(fs::is_regular_file(path)) << section.argument;
             EXPECT_EQ(ReadFile(path), section.content) << section.argument;
+        } else if (section.kind == "stdout-pattern") {
+            EXPECT_TRUE(MatchesPattern(run.output, section.content)) << run.output;
+        } else if (section.kind == "exists") {
+            EXPECT_TRUE(fs::exists(path)) << section.argument;
         } else if (section.kind == "no-file") {
             EXPECT_FALSE(fs::exists(path)) << section.argument;
         }

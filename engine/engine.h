@@ -1,0 +1,93 @@
+#pragma once
+// The learning engine: the run's copy of the settings, the training rows, the populations, the
+// per-generation statistics, one random generator and one code buffer per worker slot, and what the
+// source emitter needs.
+//
+// Who touches what: the console thread runs Initialise, Start and Stop, and Initialise only while no
+// run is active. During a run the coordinator thread is the only writer of everything here except
+// `nextPopulation`, and it writes only while no breeding worker runs. Worker c uses generators[c],
+// codeBuffers[c] and scratch of its own, reads the rest, and appends to `nextPopulation` only under
+// resultsMutex.
+#include <boost/thread/mutex.hpp>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "compile/code_generator.h"
+#include "engine/call_rows.h"
+#include "engine/progress_reporter.h"
+#include "random/random.h"
+#include "workspace/data_file.h"
+#include "workspace/settings.h"
+
+using Program = std::vector<std::uint8_t>;  // 3-byte instructions: opcode, operand high, operand low
+using Population = std::vector<Program>;
+using Rows = std::vector<std::vector<float>>;
+// Fitness to program index, worst first; equal fitnesses keep the order they were recorded in.
+using FitnessIndex = std::multimap<float, std::int32_t, std::greater<float>>;
+
+// A run is active while its coordinator holds runMutex; Stop holds stopMutex while it waits, which
+// every stop test sees; resultsMutex serialises appends to nextPopulation. Lock order: stopMutex
+// before runMutex.
+extern boost::mutex runMutex;
+extern boost::mutex stopMutex;
+extern boost::mutex resultsMutex;
+
+// Worker slots: at least four, one per core above that, and no more cores than this.
+constexpr std::int32_t kMinimumSlots = 4;
+constexpr std::int32_t kMaximumCores = 256;
+
+class CEngine {
+  public:
+    CEngine() = default;  // allocates nothing
+    virtual ~CEngine();
+    CEngine(const CEngine&) = delete;
+    CEngine& operator=(const CEngine&) = delete;
+
+    // Lifecycle. Initialise refuses settings that cannot run (std::runtime_error, one line) before
+    // it changes anything.
+    void Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& dataTable);
+    void Start();
+    void Stop();
+    bool StopRequested();
+
+    // Population initialisation.
+    void CreateGenerators();
+    void GenerateConstants();
+    void GenerateRandomPopulation();
+
+    // Scores the program compiled into codeBuffers[core] on `rowSet`.
+    float EvaluateFitness(int core, const CallRows& rowSet);
+
+    // One breeding worker: appends its tournament winners to nextPopulation.
+    void Breed(int core, const CallRows& tournamentRows);
+
+    std::vector<std::unique_ptr<TRandom>> generators;
+    std::vector<CodeBuffer> codeBuffers;
+    CSettingsSerializer settings{};
+    Rows rows;
+    UIUpdater* reporter = nullptr;  // not owned
+    Population population;
+    Population nextPopulation;
+    FitnessIndex fitnessIndex;
+    float fitnessSum = 0;
+    std::int32_t fitnessCount = 0;
+    float bestFitness = 0;
+    float maxFitness = 0;
+    std::int32_t inputCount = 0;
+    std::vector<std::uint8_t> opcodePool;
+    std::vector<float> sampleInputs;
+    std::vector<float> constants;
+    Program bestProgram;
+    float sampleTarget = 0;
+    std::string helperSource;
+    std::string activationSource;
+
+    CallRows callRows;  // `rows` with the constants, as compiled programs read them
+};
+
+// The run's thread procedure; `holdingRunMutex` is called once the run holds runMutex.
+int RunCoordinator(CEngine* engine, const std::function<void()>& holdingRunMutex = {});

@@ -1,0 +1,59 @@
+#include <boost/thread/thread.hpp>
+#include <future>
+#include <memory>
+#include <stdexcept>
+
+#include "compile/activation.h"
+#include "compile/function_set.h"
+#include "compile/training_rows.h"
+#include "engine/engine.h"
+#include "engine/settings_check.h"
+#include "platform/memory_size.h"
+
+// Refuses before it changes anything; then rebuilds everything a run starts from, in this order.
+void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& dataTable) {
+    Rows preparedRows;
+    std::int32_t preparedInputCount = inputCount;
+    PrepareTrainingRows(dataTable, current, preparedRows, preparedInputCount);
+    const std::string problem = SettingsProblem(current, preparedInputCount, preparedRows, UsableMemoryBytes());
+    if (!problem.empty()) throw std::runtime_error(problem);
+
+    Population().swap(population);
+    Population().swap(nextPopulation);
+    Rows().swap(rows);
+    fitnessIndex.clear();
+    reporter = &console;
+    settings = current;
+    BuildTanhTable();
+    BuildSigmoidTable();
+    CreateGenerators();
+    codeBuffers.clear();
+    codeBuffers.resize(generators.size());
+    BuildOpcodePool(settings.functionFlags, opcodePool, helperSource, activationSource);
+    rows = std::move(preparedRows);
+    inputCount = preparedInputCount;
+    GenerateConstants();
+    callRows = MakeCallRows(rows, inputCount, constants);
+}
+
+// Returns once the new run holds runMutex, so a Stop right after finds it active.
+void CEngine::Start() {
+    if (!runMutex.try_lock()) return;
+    runMutex.unlock();
+    const auto holding = std::make_shared<std::promise<void>>();
+    std::future<void> started = holding->get_future();
+    boost::thread coordinator([this, holding] { RunCoordinator(this, [&holding] { holding->set_value(); }); });
+    coordinator.detach();
+    started.wait();
+}
+
+void CEngine::Stop() {
+    if (runMutex.try_lock()) {
+        runMutex.unlock();
+        return;
+    }
+    stopMutex.lock();
+    runMutex.lock();
+    runMutex.unlock();
+    stopMutex.unlock();
+}

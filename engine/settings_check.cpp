@@ -1,0 +1,45 @@
+#include "engine/settings_check.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/breeding.h"
+#include "engine/engine.h"
+
+namespace {
+
+double NonNegative(std::int32_t value) { return std::max(0.0, static_cast<double>(value)); }
+
+// What the run will hold at once, in bytes, counted generously: the populations, the workers'
+// selection tables, the rows as programs read them, the tournament rows and the code buffers.
+double MemoryNeeded(const CSettingsSerializer& s, std::int32_t inputCount,
+                    const std::vector<std::vector<float>>& rows) {
+    constexpr double kProgramOverhead = 48;  // vector and allocator bookkeeping
+    constexpr double kLongestPool = 24;      // duplication never grows a program past the pool size
+    const double cores = NonNegative(s.cores);
+    const double bred = std::max(NonNegative(s.maxFunctions), 2 * kLongestPool);
+    const double stride = NonNegative(inputCount) + NonNegative(s.dummyInputs);
+    const double rowCount = static_cast<double>(rows.size());
+    const double tournamentRows = rowCount * std::trunc(std::max(0.0f, s.tournamentDataPercent)) / 100 + 1;
+    return NonNegative(s.startingPopulation) * (3 * NonNegative(s.maxFunctions) + kProgramOverhead) +
+           2 * NonNegative(s.population) * (3 * bred + kProgramOverhead) +
+           cores * 4 * NonNegative(s.population) + 4 * stride * (rowCount + tournamentRows) +
+           std::max(cores, double(kMinimumSlots)) * (27 * bred + 0x10000);
+}
+
+}  // namespace
+
+std::string SettingsProblem(const CSettingsSerializer& s, std::int32_t inputCount,
+                            const std::vector<std::vector<float>>& rows, std::uint64_t usableMemory) {
+    const std::string fix = ". Create Settings: '3'";
+    if (s.maxFunctions < 1) return "Maximum Functions must be at least 1" + fix;
+    if (s.tournamentSize < 2) return "Tournament Size must be at least 2" + fix;
+    if (s.cores > kMaximumCores) return "No Of Cores must be at most " + std::to_string(kMaximumCores) + fix;
+    if (!(s.tournamentDataPercent >= 0)) return "Tournament Data(%) must not be negative" + fix;
+    if (s.tournamentDataPercent > kMaximumPercent) return "Tournament Data(%) is too large" + fix;
+    if (static_cast<std::int64_t>(inputCount) + s.dummyInputs < 1)
+        return "No Inputs: the data has no input column and Dummy Inputs is 0" + fix;
+    if (MemoryNeeded(s, inputCount, rows) > static_cast<double>(usableMemory))
+        return "Not enough memory for these populations and programs" + fix;
+    return "";
+}

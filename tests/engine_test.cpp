@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "compile/function_set.h"
+#include "compile/opcodes.h"
+#include "random/mersenne_generator.h"
+#include "random/ranrot_b_generator.h"
+#include "random/ranrot_w_generator.h"
+#include "tests/engine_test_support.h"
+
+namespace {
+
+std::uint32_t Bits(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// Rows no program of a few instructions fits exactly.
+DataTable Unfittable(int count) {
+    DataTable table;
+    for (int i = 0; i < count; ++i) table.push_back({float(i), float(i * i) * 0.37f + 0.11f * float(i % 3)});
+    return table;
+}
+
+TEST(Engine, ConstructedEmptyAndDestroyedWithoutAnything) {
+    CEngine engine;
+    EXPECT_TRUE(engine.generators.empty());
+    EXPECT_TRUE(engine.codeBuffers.empty());
+    EXPECT_FALSE(engine.StopRequested());
+    EXPECT_TRUE(stopMutex.try_lock());
+    stopMutex.unlock();
+}
+
+TEST(Engine, ConstantsFromTheReferenceSequence) {
+    CEngine engine;
+    engine.generators.push_back(std::make_unique<CRandom<TRanrotBGenerator>>());
+    engine.generators[0]->Seed(1);
+    engine.settings.dummyInputs = 3;
+    engine.GenerateConstants();
+    ASSERT_EQ(engine.constants.size(), 3u);
+    EXPECT_EQ(Bits(engine.constants[0]), 0x3EC974B3u);
+    EXPECT_EQ(Bits(engine.constants[1]), 0xBFF38624u);
+    EXPECT_EQ(Bits(engine.constants[2]), 0x406EBFD4u);
+    engine.settings.dummyInputs = -2;
+    engine.GenerateConstants();
+    EXPECT_TRUE(engine.constants.empty());
+}
+
+TEST(Engine, ConstantsOfAZeroDrawArePi) {
+    const struct {
+        std::vector<double> reals;
+        float first, second;
+    } cases[] = {
+        {{0.5, 0.0, 0.0, 0.25}, 3.1415927f, -3.1415927f},
+        {{0.5, 0.25, 0.75, 0.5}, 2, -1.5f},
+    };
+    for (const auto& c : cases) {
+        CEngine engine;
+        auto random = std::make_unique<ScriptedRandom>();
+        random->reals.assign(c.reals.begin(), c.reals.end());
+        engine.generators.push_back(std::move(random));
+        engine.settings.dummyInputs = 2;
+        engine.GenerateConstants();
+        EXPECT_EQ(engine.constants, (std::vector<float>{c.first, c.second}));
+    }
+}
+
+template <class Reference>
+void ExpectKind(std::int32_t algorithm, const char* name) {
+    CEngine engine;
+    engine.settings.randomAlgorithm = static_cast<RandomAlgorithm>(algorithm);
+    engine.settings.cores = 2;
+    engine.CreateGenerators();
+    ASSERT_EQ(engine.generators.size(), 4u);
+    CRandom<Reference> reference;
+    reference.Seed(99);
+    for (auto& generator : engine.generators) {
+        generator->Seed(99);
+        EXPECT_EQ(generator->NextInt(0, 1 << 30), reference.NextInt(0, 1 << 30)) << algorithm << " " << name;
+        reference.Seed(99);
+    }
+}
+
+TEST(Engine, GeneratorKindFollowsTheAlgorithmBits) {
+    ExpectKind<TRanrotBGenerator>(1, "ROTB");
+    ExpectKind<TRanrotBGenerator>(3, "ROTB");
+    ExpectKind<TRanrotWGenerator>(2, "ROTW");
+    ExpectKind<TRandomMersenne>(4, "Mersenne");
+    ExpectKind<TRandomMersenne>(0, "Mersenne");
+    CEngine engine;
+    engine.settings.cores = 7;
+    engine.CreateGenerators();
+    EXPECT_EQ(engine.generators.size(), 7u) << "one slot per core above four";
+}
+
+TEST(Engine, RandomPopulationShape) {
+    for (std::int32_t maxFunctions : {1, 2, 9}) {
+        CEngine engine;
+        engine.settings = SmallSettings();
+        engine.settings.maxFunctions = maxFunctions;
+        engine.settings.startingPopulation = 300;
+        engine.settings.dummyInputs = 2;
+        engine.inputCount = 3;
+        engine.CreateGenerators();
+        engine.generators[0]->Seed(12345);
+        std::string helpers, activations;
+        BuildOpcodePool(engine.settings.functionFlags, engine.opcodePool, helpers, activations);
+        engine.GenerateRandomPopulation();
+        ASSERT_EQ(engine.population.size(), 300u);
+        std::size_t longest = 0;
+        for (const Program& program : engine.population) {
+            ASSERT_EQ(program.size() % 3, 0u);
+            ASSERT_GE(program.size(), 3u);
+            ASSERT_LE(program.size(), 3u * maxFunctions);
+            longest = std::max(longest, program.size());
+            EXPECT_EQ(program[0], OP_LOAD);
+            for (std::size_t at = 0; at < program.size(); at += 3) {
+                EXPECT_NE(std::find(engine.opcodePool.begin(), engine.opcodePool.end(), program[at]),
+                          engine.opcodePool.end());
+                EXPECT_LT(program[at + 1] * 256 + program[at + 2], 5);
+            }
+        }
+        EXPECT_EQ(longest, 3u * maxFunctions) << "lengths reach the maximum";
+    }
+}
+
+void RunToEnd(CEngine& engine, RecordingReporter& reporter, const CSettingsSerializer& settings,
+              const DataTable& table) {
+    engine.Initialise(reporter, settings, table);
+    RunCoordinator(&engine);
+}
+
+TEST(Engine, PerfectFitEndsTheRunInItsGeneration) {
+    CEngine engine;
+    RecordingReporter reporter;
+    CSettingsSerializer settings = SmallSettings();
+    settings.maxFunctions = 1;
+    settings.dummyInputs = 0;
+    RunToEnd(engine, reporter, settings, {{1, 1}, {2, 2}, {5, 5}});
+    EXPECT_EQ(reporter.Calls(), (std::vector<std::string>{"EngineStarted 3", "NewBestFit 0",
+                                                         "GenerationCompleted 0", "EngineStopped"}));
+    EXPECT_EQ(reporter.fitnesses, std::vector<float>{0});
+    EXPECT_NE(reporter.sources[0].find("\t_asm  fld dword ptr [eax]\n"), std::string::npos);
+    EXPECT_NE(reporter.sources[0].find("float inputs []={(float)1 };"), std::string::npos);
+}
+
+TEST(Engine, NoRowsMeansEveryProgramFits) {
+    CEngine engine;
+    RecordingReporter reporter;
+    RunToEnd(engine, reporter, SmallSettings(), {});
+    EXPECT_EQ(reporter.Calls(), (std::vector<std::string>{"EngineStarted 3", "NewBestFit 0",
+                                                         "GenerationCompleted 0", "EngineStopped"}));
+}
+
+TEST(Engine, ShortRunsReportInOrder) {
+    const struct {
+        std::int32_t generations;
+        std::vector<std::string> calls;  // NewBestFit calls left out
+    } cases[] = {
+        {0, {"EngineStarted 0", "EngineStopped"}},
+        {1, {"EngineStarted 1", "GenerationCompleted 0", "EngineStopped"}},
+        {2, {"EngineStarted 2", "BreedingStarted", "Tick", "Tick", "BreedingStopped", "GenerationCompleted 0",
+             "GenerationCompleted 1", "EngineStopped"}},
+    };
+    for (const auto& c : cases) {
+        CEngine engine;
+        RecordingReporter reporter;
+        CSettingsSerializer settings = SmallSettings();
+        settings.generations = c.generations;
+        RunToEnd(engine, reporter, settings, Unfittable(12));
+        std::vector<std::string> calls = reporter.Calls();
+        const auto best = std::stable_partition(calls.begin(), calls.end(),
+                                                [](const std::string& call) { return call.rfind("NewBestFit", 0) != 0; });
+        EXPECT_EQ(std::vector<std::string>(calls.begin(), best), c.calls);
+        EXPECT_EQ(best == calls.end(), c.generations == 0) << "the first program of each generation is a new best";
+    }
+}
+
+TEST(Engine, EachWorkerAppendsTwoProgramsPerTournament) {
+    CEngine engine;
+    RecordingReporter reporter;
+    CSettingsSerializer settings = SmallSettings();
+    settings.population = 100;
+    settings.startingPopulation = 30;
+    settings.cores = 4;
+    settings.generations = 2;
+    RunToEnd(engine, reporter, settings, Unfittable(20));
+    EXPECT_EQ(engine.population.size(), 96u);
+    EXPECT_TRUE(engine.nextPopulation.empty());
+    EXPECT_EQ(std::count(reporter.calls.begin(), reporter.calls.end(), "Tick"), 4);
+}
+
+TEST(Engine, RefusesSettingsThatCannotRun) {
+    const struct {
+        void (*change)(CSettingsSerializer&);
+        DataTable table;
+        const char* message;
+    } cases[] = {
+        {[](CSettingsSerializer& s) { s.maxFunctions = 0; }, Unfittable(3),
+         "Maximum Functions must be at least 1. Create Settings: '3'"},
+        {[](CSettingsSerializer& s) { s.tournamentSize = 1; }, Unfittable(3),
+         "Tournament Size must be at least 2. Create Settings: '3'"},
+        {[](CSettingsSerializer& s) { s.cores = 257; }, Unfittable(3),
+         "No Of Cores must be at most 256. Create Settings: '3'"},
+        {[](CSettingsSerializer& s) { s.tournamentDataPercent = -1; }, Unfittable(3),
+         "Tournament Data(%) must not be negative. Create Settings: '3'"},
+        {[](CSettingsSerializer& s) { s.tournamentDataPercent = 1e7f; }, Unfittable(3),
+         "Tournament Data(%) is too large. Create Settings: '3'"},
+        {[](CSettingsSerializer& s) { s.dummyInputs = 0; }, {{1}, {2}},
+         "No Inputs: the data has no input column and Dummy Inputs is 0. Create Settings: '3'"},
+        {[](CSettingsSerializer& s) { s.startingPopulation = 2000000000; }, Unfittable(3),
+         "Not enough memory for these populations and programs. Create Settings: '3'"},
+        {[](CSettingsSerializer& s) { s.maxFunctions = 2000000000; }, Unfittable(3),
+         "Not enough memory for these populations and programs. Create Settings: '3'"},
+        {[](CSettingsSerializer& s) { s.type = Filter, s.omega = -1; }, Unfittable(3),
+         "Omega (Width) must not be negative"},
+    };
+    for (const auto& c : cases) {
+        CEngine engine;
+        RecordingReporter reporter;
+        CSettingsSerializer settings = SmallSettings();
+        c.change(settings);
+        try {
+            engine.Initialise(reporter, settings, c.table);
+            ADD_FAILURE() << "accepted: " << c.message;
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), c.message);
+        }
+        EXPECT_TRUE(engine.generators.empty() && engine.codeBuffers.empty() && engine.opcodePool.empty());
+        EXPECT_EQ(engine.reporter, nullptr);
+    }
+}
+
+TEST(Engine, StartMarksTheRunActiveAndStopWaitsForIt) {
+    CEngine engine;
+    RecordingReporter reporter;
+    CSettingsSerializer settings = SmallSettings();
+    settings.generations = 1000000;
+    engine.Stop();  // nothing to stop
+    engine.Initialise(reporter, settings, Unfittable(10));
+    engine.Start();
+    EXPECT_FALSE(runMutex.try_lock()) << "active as soon as Start returns";
+    engine.Start();  // no second coordinator
+    engine.Stop();
+    EXPECT_TRUE(runMutex.try_lock());
+    runMutex.unlock();
+    const std::vector<std::string> calls = reporter.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "EngineStarted 1000000"), 1);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), "EngineStopped");
+}
+
+// Starts and stops at varying moments; under ThreadSanitizer this must stay silent.
+TEST(Engine, StartAndStopAtRandomMoments) {
+    std::mt19937 moments(2026);
+    CEngine engine;
+    RecordingReporter reporter;
+    CSettingsSerializer settings = SmallSettings();
+    settings.generations = 1000000;
+    settings.cores = 3;
+    for (int round = 0; round < 200; ++round) {
+        if (round % 50 == 0) engine.Initialise(reporter, settings, Unfittable(8));
+        engine.Start();
+        for (volatile unsigned spin = moments() % 200000; spin > 0; spin = spin - 1) {
+        }
+        engine.Stop();
+        ASSERT_TRUE(runMutex.try_lock()) << "round " << round;
+        runMutex.unlock();
+    }
+    const std::vector<std::string> calls = reporter.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "EngineStarted 1000000"), 200);
+}
+
+}  // namespace
