@@ -3,27 +3,42 @@
 #include <boost/date_time/posix_time/posix_time.hpp>
 #include <boost/format.hpp>
 #include <iostream>
+#include <stdexcept>
 #include <utility>
 
 #include "app/program_file.h"
 
 namespace pt = boost::posix_time;
 
+namespace {
+
+// One write per line, so lines from the coordinator and the workers interleave only whole.
+void Line(const std::string& text) { std::cout << text + '\n' << std::flush; }
+
+}  // namespace
+
 pt::ptime CTarvoUI::Now() { return pt::second_clock::local_time(); }
 
 void CTarvoUI::BreedingStarted() {
-    std::cout << "Breeding Started" << std::endl;
+    Line("Breeding Started");
     breedingStart = Now();
 }
 
 void CTarvoUI::BreedingStopped() {
-    std::cout << std::endl << "Breeding Stopped" << std::endl;
+    Line("\nBreeding Stopped");
     breedingStop = Now();
     // Every remaining generation is taken to last as long as this one; a missing start gives
-    // not-a-date-time through Boost's arithmetic of special values.
+    // not-a-date-time through Boost's arithmetic of special values, and a finish past the
+    // calendar's end is infinity rather than an error that would end the run.
     const int remaining = totalGenerations - currentGeneration - 1;
     const pt::ptime estimate = breedingStop + (breedingStop - breedingStart) * remaining;
-    std::cout << "Estimated Finish:" << pt::to_simple_string(estimate) << std::endl;
+    std::string text;
+    try {
+        text = pt::to_simple_string(estimate);
+    } catch (const std::out_of_range&) {
+        text = pt::to_simple_string(pt::ptime(estimate > breedingStop ? pt::pos_infin : pt::neg_infin));
+    }
+    Line("Estimated Finish:" + text);
 }
 
 void CTarvoUI::Tick() { std::cout << "*"; }
@@ -31,23 +46,22 @@ void CTarvoUI::Tick() { std::cout << "*"; }
 void CTarvoUI::EngineStarted(int totalGenerations) {
     currentGeneration = 0;
     this->totalGenerations = totalGenerations;
-    std::cout << "Engine Started" << std::endl;
+    Line("Engine Started");
 }
 
-void CTarvoUI::EngineStopped() { std::cout << "Engine Stopped" << std::endl; }
+void CTarvoUI::EngineStopped() { Line("Engine Stopped"); }
 
 void CTarvoUI::NewBestFit(std::string source, int generation, float fitness) {
-    std::cout << boost::format("New Best Fit for generation %1% with fitness:%2%") % generation % fitness
-              << std::endl;
+    Line(boost::str(boost::format("New Best Fit for generation %1% with fitness:%2%") % generation % fitness));
     WriteProgramFile(ProgramFilePath(outputDirectory, generation), source);
     currentGeneration = generation;
 }
 
 void CTarvoUI::GenerationCompleted(int generation) {
     currentGeneration = generation;
-    std::cout << "Generation Completed: " << generation << std::endl;
+    Line("Generation Completed: " + std::to_string(generation));
 }
 
 void CTarvoUI::SetOutputDirectory(std::string directory) { outputDirectory = std::move(directory); }
 
-void CTarvoUI::RunFailed(std::string message) { std::cout << "Engine Error: " << message << std::endl; }
+void CTarvoUI::RunFailed(std::string message) { Line("Engine Error: " + message); }

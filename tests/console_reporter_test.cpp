@@ -84,7 +84,7 @@ TEST(ConsoleReporter, PrintsEachLineWithOneFlush) {
          1},
         {"SetOutputDirectory", [](CTarvoUI& ui) { ui.SetOutputDirectory("elsewhere"); }, "", 0},
         {"BreedingStopped without a start", [](CTarvoUI& ui) { ui.BreedingStopped(); },
-         "\nBreeding Stopped\nEstimated Finish:not-a-date-time\n", 3},
+         "\nBreeding Stopped\nEstimated Finish:not-a-date-time\n", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,6 +161,18 @@ TEST(ConsoleReporter, EstimatesTheFinishFromTheLastBreedingPhase) {
         ui.BreedingStopped();
         EXPECT_EQ(output.str(), "\nBreeding Stopped\nEstimated Finish:" + c.estimate + "\n");
     }
+}
+
+TEST(ConsoleReporter, AFinishPastTheCalendarsEndIsInfinity) {
+    ClockedReporter ui;
+    CapturedOutput output;
+    ui.EngineStarted(2000000000);
+    ui.now = kStart;
+    ui.BreedingStarted();
+    ui.now = kStart + pt::hours(1);
+    output.str("");
+    ui.BreedingStopped();
+    EXPECT_EQ(output.str(), "\nBreeding Stopped\nEstimated Finish:+infinity\n");
 }
 
 TEST(ConsoleReporter, WritesTheProgramFileExactly) {
