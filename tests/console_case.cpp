@@ -96,6 +96,7 @@ namespace {
 // matches its pattern, so input can follow what a background run prints.
 struct InputPiece {
     std::string waitFor;
+    int sleepMilliseconds = 0;
     std::string text;
 };
 
@@ -105,7 +106,9 @@ std::vector<InputPiece> Pieces(const std::string& input) {
         const std::size_t end = std::min(input.find('\n', at), input.size() - 1) + 1;
         const std::string line = input.substr(at, end - at);
         if (boost::starts_with(line, "~wait "))
-            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), ""});
+            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, ""});
+        else if (boost::starts_with(line, "~sleep "))
+            pieces.push_back({"", std::stoi(line.substr(7)), ""});
         else
             pieces.back().text += line;
         at = end;
@@ -165,6 +168,7 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
             }
             if (!OutputHasLine(out, pattern)) run.timedOut = piece.waitFor;
         }
+        if (piece.sleepMilliseconds > 0) usleep(static_cast<useconds_t>(piece.sleepMilliseconds) * 1000);
         WriteAll(pipeFds[1], piece.text);
     }
     close(pipeFds[1]);

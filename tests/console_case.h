@@ -7,7 +7,8 @@
 //   given-dir PATH   a directory to create before the run
 //   given-link PATH TARGET  a symbolic link to create before the run
 //   stdin            standard input (stdin-raw: without the final newline); a line "~wait REGEX"
-//                    holds back the rest until the output has a line that matches
+//                    holds back the rest until the output has a line that matches, "~sleep MS"
+//                    for that many milliseconds
 
 //   stdout           the expected standard output, exactly
 //   stdout-pattern   the expected standard output line by line, for runs whose timing varies: a line

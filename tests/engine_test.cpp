@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -164,12 +165,16 @@ TEST(Engine, ShortRunsReportInOrder) {
         {1, {"EngineStarted 1", "GenerationCompleted 0", "EngineStopped"}},
         {2, {"EngineStarted 2", "BreedingStarted", "Tick", "Tick", "BreedingStopped", "GenerationCompleted 0",
              "GenerationCompleted 1", "EngineStopped"}},
+        // No workers: the generations after the first are empty.
+        {-3, {"EngineStarted 3", "BreedingStarted", "BreedingStopped", "GenerationCompleted 0", "BreedingStarted",
+              "BreedingStopped", "GenerationCompleted 1", "GenerationCompleted 2", "EngineStopped"}},
     };
     for (const auto& c : cases) {
         CEngine engine;
         RecordingReporter reporter;
         CSettingsSerializer settings = SmallSettings();
-        settings.generations = c.generations;
+        settings.generations = std::abs(c.generations);
+        if (c.generations < 0) settings.cores = 0;
         RunToEnd(engine, reporter, settings, Unfittable(12));
         std::vector<std::string> calls = reporter.Calls();
         const auto best = std::stable_partition(calls.begin(), calls.end(),
@@ -177,6 +182,20 @@ TEST(Engine, ShortRunsReportInOrder) {
         EXPECT_EQ(std::vector<std::string>(calls.begin(), best), c.calls);
         EXPECT_EQ(best == calls.end(), c.generations == 0) << "the first program of each generation is a new best";
     }
+}
+
+// A failure inside the run is reported on one line, ends it like a stop and releases runMutex.
+TEST(Engine, AFailingRunReportsAndReleasesTheRun) {
+    struct FailingReporter : RecordingReporter {
+        void NewBestFit(std::string, int, float) override { throw std::runtime_error("disk full"); }
+    };
+    CEngine engine;
+    FailingReporter reporter;
+    engine.Initialise(reporter, SmallSettings(), Unfittable(5));
+    RunCoordinator(&engine);
+    EXPECT_TRUE(runMutex.try_lock());
+    runMutex.unlock();
+    EXPECT_EQ(reporter.Calls(), (std::vector<std::string>{"EngineStarted 3", "RunFailed disk full", "EngineStopped"}));
 }
 
 TEST(Engine, EachWorkerAppendsTwoProgramsPerTournament) {
