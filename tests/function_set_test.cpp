@@ -25,7 +25,9 @@ TEST(OpcodePool, FollowsTheFunctionBits) {
          {0, 23, 1, 5, 2, 6, 3, 7, 4, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22},
          all,
          "\tsigmoidal_act_func_init ();\n\ttanh_act_func_init();\n"},
-        {0x200 | 0x020, {0, 23, 11, 12, 19, 20}, std::string(kLogSource) + kSigmoidSource,
+        {0x200 | 0x020,
+         {0, 23, 11, 12, 19, 20},
+         std::string(kLogSource) + kSigmoidSource,
          "\tsigmoidal_act_func_init ();\n"},
         {static_cast<std::int32_t>(0xFFFFF800), {0, 23}, "", ""},  // bits above Tanh mean nothing
     };
@@ -47,7 +49,7 @@ TEST(HelperSource, BlocksHaveTheirExactLengths) {
 }
 
 class Activation : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         BuildTanhTable();
         BuildSigmoidTable();
