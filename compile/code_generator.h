@@ -14,7 +14,7 @@ constexpr std::size_t kInitialCodeBufferSize = 0x10000;
 using CompiledFunction = float (*)(const float* row);
 
 class CodeBuffer {
-public:
+  public:
     // Holds the compiled empty program until the first Compile.
     explicit CodeBuffer(std::size_t capacity = kInitialCodeBufferSize);
 
@@ -24,7 +24,7 @@ public:
     std::size_t Size() const { return size_; }  // prologue, body and epilogue
     std::size_t Capacity() const { return memory_.size(); }
 
-private:
+  private:
     friend void Compile(CodeBuffer& buffer, const std::uint8_t* program, std::size_t length);
 
     ExecutableMemory memory_;

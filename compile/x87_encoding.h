@@ -42,9 +42,9 @@ enum class Shape : std::uint8_t {
 
 struct OpcodeForm {
     Shape shape;
-    std::uint8_t escape;   // first byte of the m32fp form
-    std::uint8_t digit;    // its /digit, the ModRM reg field
-    std::uint8_t pop[2];   // LoadThenPop: the pop form
+    std::uint8_t escape;    // first byte of the m32fp form
+    std::uint8_t digit;     // its /digit, the ModRM reg field
+    std::uint8_t pop[2];    // LoadThenPop: the pop form
     HelperFunction helper;  // HelperOfInput, HelperOfTop
 };
 

@@ -7,7 +7,8 @@
 #include <utility>
 
 ExecutableMemory::ExecutableMemory(std::size_t size) {
-    void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* memory =
+        mmap(nullptr, size, PROT_READ | PROT_WRITE | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
         throw std::system_error(errno, std::generic_category(), "cannot map executable memory");
     }

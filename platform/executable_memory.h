@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class ExecutableMemory {
-public:
+  public:
     ExecutableMemory() = default;
     // Maps `size` bytes (rounded up to whole pages by the system), zero-filled.
     // Throws std::system_error when the system refuses.
@@ -20,7 +20,7 @@ public:
     std::uint8_t* data() const { return data_; }
     std::size_t size() const { return size_; }
 
-private:
+  private:
     void Release() noexcept;
 
     std::uint8_t* data_ = nullptr;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "compile/activation.h"
 #include "compile/opcodes.h"
@@ -18,15 +19,19 @@ constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
 
 long double Arithmetic(int op, long double a, long double b) {  // op: 0 add, 1 sub, 2 mul, 3 div
     switch (op) {
-        case 0: return a + b;
-        case 1: return a - b;
-        case 2: return a * b;
-        default: return a / b;
+        case 0:
+            return a + b;
+        case 1:
+            return a - b;
+        case 2:
+            return a * b;
+        default:
+            return a / b;
     }
 }
 
 HelperFunction HelperOf(std::uint8_t opcode) {
-    const HelperFunction helpers[] = {exp_func, log_func, sin_func, cos_func,
+    const HelperFunction helpers[] = {exp_func, log_func,           sin_func,     cos_func,
                                       tan_func, sigmoidal_act_func, tanh_act_func};
     return helpers[(opcode - OP_EXP_INPUT) / 2];
 }
@@ -35,7 +40,7 @@ HelperFunction HelperOf(std::uint8_t opcode) {
 // slots, masked stack faults. A push onto a full stack drops the oldest value and leaves NaN on top;
 // reading an empty slot reads NaN; an operation that writes an empty slot fills it.
 class ReferenceMachine {
-public:
+  public:
     void Step(std::uint8_t opcode, float column) {
         const long double x = column;
         if (opcode == OP_LOAD) {
@@ -59,7 +64,7 @@ public:
     float Result() { return static_cast<float>(Depth() == 0 ? kNaN : Top()); }
     int Depth() const { return depth_; }
 
-private:
+  private:
     void Push(long double value) {
         if (depth_ == kSlots) {
             std::memmove(slots_, slots_ + 1, sizeof slots_[0] * (kSlots - 1));
@@ -114,7 +119,8 @@ namespace {
 // between one and eight values, the range where no fault arises.
 bool Allowed(std::uint8_t opcode, int depth, bool stackFaults) {
     const bool helper = opcode >= OP_EXP_INPUT && opcode <= OP_TANH;
-    const bool pushes = opcode == OP_LOAD || (opcode >= OP_ADDP && opcode <= OP_DIVP) || (helper && opcode % 2);
+    const bool pushes =
+        opcode == OP_LOAD || (opcode >= OP_ADDP && opcode <= OP_DIVP) || (helper && opcode % 2);
     const bool readsTop = (opcode >= OP_ADD && opcode <= OP_DIVP) || (helper && opcode % 2 == 0);
     return stackFaults || !((pushes && depth == kSlots) || (readsTop && depth == 0));
 }
@@ -139,8 +145,8 @@ std::vector<std::uint8_t> RandomProgram(std::mt19937& random, int columns, bool 
         if (std::uniform_int_distribution<int>(0, 9)(random) == 0) {
             operand += 16384 * std::uniform_int_distribution<int>(1, 3)(random);  // wraps to the same column
         }
-        program.insert(program.end(), {opcode, static_cast<std::uint8_t>(operand >> 8),
-                                       static_cast<std::uint8_t>(operand)});
+        program.insert(program.end(),
+                       {opcode, static_cast<std::uint8_t>(operand >> 8), static_cast<std::uint8_t>(operand)});
         depth.Step(opcode, zeros[0]);
     }
     if (!stackFaults && depth.Depth() == 0) {
@@ -150,22 +156,11 @@ std::vector<std::uint8_t> RandomProgram(std::mt19937& random, int columns, bool 
 }
 
 float RandomValue(std::mt19937& random) {
-    const float specials[] = {0.0f,
-                              -0.0f,
-                              1.0f,
-                              -1.0f,
-                              std::numeric_limits<float>::infinity(),
-                              -std::numeric_limits<float>::infinity(),
-                              std::numeric_limits<float>::quiet_NaN(),
-                              std::numeric_limits<float>::denorm_min(),
-                              -1e-40f,
-                              std::numeric_limits<float>::min(),
-                              std::numeric_limits<float>::max(),
-                              -3e38f,
-                              1e20f,
-                              5.0f,
-                              -5.0f,
-                              3.0f};
+    using Limits = std::numeric_limits<float>;
+    const float specials[] = {
+        0.0f,  -0.0f,  1.0f,    -1.0f,         Limits::infinity(),  -Limits::infinity(),
+        5.0f,  -5.0f,  3.0f,    Limits::max(), Limits::quiet_NaN(), Limits::denorm_min(),
+        1e20f, -3e38f, -1e-40f, Limits::min()};
     const int kind = std::uniform_int_distribution<int>(0, 9)(random);
     if (kind < 2) {
         return specials[std::uniform_int_distribution<std::size_t>(0, std::size(specials) - 1)(random)];
@@ -192,7 +187,7 @@ X87State ReadX87State() {
 }
 
 class CompiledPrograms : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         BuildTanhTable();
         BuildSigmoidTable();
@@ -299,6 +294,35 @@ TEST_F(CompiledPrograms, LeaveTheX87StackEmptyAndTheControlWordAsFound) {
     EXPECT_EQ(value, 2.0f);
     EXPECT_EQ(after.tags, 0xFFFF) << "x87 slots left occupied";
     EXPECT_EQ(after.control, 0x027F);
+}
+
+}  // namespace
+
+namespace {
+
+// Each worker compiles into and runs its own buffer while the others do the same.
+TEST_F(CompiledPrograms, BuffersWorkSideBySideOnThreads) {
+    constexpr int kWorkers = 4;
+    std::vector<CodeBuffer> buffers(kWorkers);
+    int mismatches[kWorkers] = {};
+    std::vector<std::thread> threads;
+    for (int worker = 0; worker < kWorkers; ++worker) {
+        threads.emplace_back([&buffers, &mismatches, worker] {
+            std::mt19937 random(1000 + worker);
+            for (int p = 0; p < 300; ++p) {
+                const std::vector<std::uint8_t> program = RandomProgram(random, 4, X87ModelsStackFaults());
+                Compile(buffers[worker], program);
+                const float row[4] = {RandomValue(random), RandomValue(random), 0.5f, -2.0f};
+                mismatches[worker] += !SameFloat(CallCompiled(buffers[worker], row), Evaluate(program, row));
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (int worker = 0; worker < kWorkers; ++worker) {
+        EXPECT_EQ(mismatches[worker], 0) << "worker " << worker << ", seed " << 1000 + worker;
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "compile/activation.h"
 #include "compile/code_generator.h"
 #include "compile/native_glue.h"
+#include "compile/x87_encoding.h"
 
 struct Instruction {
     std::uint8_t opcode;
@@ -66,35 +67,15 @@ inline bool X87ModelsStackFaults() {
     return std::isnan(CallCompiled(buffer, row));
 }
 
-
-// Fills in the helper references of an expected byte pattern such as "E8 <exp_func> 83 C4 04":
+// Fills in the helper reference "<>" of an expected byte pattern such as "51 D9 1C 24 E8 <> 83 C4 04":
 // `encode` turns the helper and the address of the reference into its bytes.
 template <class Encode>
-std::string ExpandHelpers(const std::string& pattern, const std::uint8_t* start, Encode encode) {
-    static const struct {
-        const char* name;
-        float (*helper)(float);
-    } helpers[] = {{"exp_func", exp_func},           {"log_func", log_func}, {"sin_func", sin_func},
-                   {"cos_func", cos_func},           {"tan_func", tan_func},
-                   {"sigmoidal_act_func", sigmoidal_act_func}, {"tanh_act_func", tanh_act_func}};
-    std::string text;
-    std::size_t offset = 0;  // bytes so far
-    for (std::size_t at = 0; at < pattern.size();) {
-        std::size_t end = pattern.find(' ', at);
-        end = end == std::string::npos ? pattern.size() : end;
-        std::string token = pattern.substr(at, end - at);
-        if (token.front() == '<') {
-            for (const auto& h : helpers) {
-                if (token == std::string("<") + h.name + ">") {
-                    const std::vector<std::uint8_t> bytes = encode(h.helper, start + offset);
-                    token = Hex(bytes);
-                    offset += bytes.size() - 1;
-                }
-            }
-        }
-        text += (text.empty() ? "" : " ") + token;
-        offset += 1;
-        at = end + 1;
+std::string ExpandHelper(const std::string& pattern, HelperFunction helper, const std::uint8_t* start,
+                         Encode encode) {
+    const std::size_t at = pattern.find("<>");
+    if (at == std::string::npos) {
+        return pattern;
     }
-    return text;
+    const std::size_t bytesBefore = at / 3;  // "XX " per byte
+    return pattern.substr(0, at) + Hex(encode(helper, start + bytesBefore)) + pattern.substr(at + 2);
 }

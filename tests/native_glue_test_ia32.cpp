@@ -37,67 +37,47 @@ TEST(NativeGlueIa32, WholeBuffers) {
     EXPECT_EQ(buffer.Size(), 62u);
 }
 
-struct CallCase {
-    std::uint8_t opcode;
-    std::uint16_t operand;
-    const char* bytes[3];  // as instruction 0, 1 and 2
-};
-
 #define TAIL "83 C4 04 8B 45 08 8B 4D 08 8B 55 08"
-#define OF_TOP(h) {"51 D9 1C 24 E8 <" h "> " TAIL, "51 D9 1C 24 E8 <" h "> " TAIL, "51 D9 1C 24 E8 <" h "> " TAIL}
-#define OF_INPUT(h) {"51 D9 00 D9 1C 24 E8 <" h "> " TAIL, "51 D9 01 D9 1C 24 E8 <" h "> " TAIL, \
-                     "51 D9 02 D9 1C 24 E8 <" h "> " TAIL}
-#define OF_INPUT_DISP(h) {"51 D9 80 08 04 00 00 D9 1C 24 E8 <" h "> " TAIL, \
-                          "51 D9 81 08 04 00 00 D9 1C 24 E8 <" h "> " TAIL, \
-                          "51 D9 82 08 04 00 00 D9 1C 24 E8 <" h "> " TAIL}
-// clang-format off
-const CallCase kCallCases[] = {
-    {OP_EXP_INPUT, 0x0000, OF_INPUT("exp_func")},      {OP_EXP_INPUT, 0x0102, OF_INPUT_DISP("exp_func")},
-    {OP_EXP, 0x0102, OF_TOP("exp_func")},
-    {OP_LOG_INPUT, 0x4000, OF_INPUT("log_func")},      {OP_LOG_INPUT, 0x0102, OF_INPUT_DISP("log_func")},
-    {OP_LOG, 0x0000, OF_TOP("log_func")},
-    {OP_SIN_INPUT, 0x0000, OF_INPUT("sin_func")},      {OP_SIN_INPUT, 0x0102, OF_INPUT_DISP("sin_func")},
-    {OP_SIN, 0x0000, OF_TOP("sin_func")},
-    {OP_COS_INPUT, 0x0000, OF_INPUT("cos_func")},      {OP_COS_INPUT, 0x0102, OF_INPUT_DISP("cos_func")},
-    {OP_COS, 0x0000, OF_TOP("cos_func")},
-    {OP_TAN_INPUT, 0x0000, OF_INPUT("tan_func")},      {OP_TAN_INPUT, 0x0102, OF_INPUT_DISP("tan_func")},
-    {OP_TAN, 0x0000, OF_TOP("tan_func")},
-    {OP_SIGMOID_INPUT, 0x0000, OF_INPUT("sigmoidal_act_func")},
-    {OP_SIGMOID_INPUT, 0x0102, OF_INPUT_DISP("sigmoidal_act_func")},
-    {OP_SIGMOID, 0x0000, OF_TOP("sigmoidal_act_func")},
-    {OP_TANH_INPUT, 0x0000, OF_INPUT("tanh_act_func")},
-    {OP_TANH_INPUT, 0x0102, OF_INPUT_DISP("tanh_act_func")},
-    {OP_TANH, 0x0000, OF_TOP("tanh_act_func")},
-};
-// clang-format on
+
+// Per rotation position: through eax, ecx and edx.
+const char* const kOfInput[3] = {"51 D9 00 D9 1C 24 E8 <> " TAIL, "51 D9 01 D9 1C 24 E8 <> " TAIL,
+                                 "51 D9 02 D9 1C 24 E8 <> " TAIL};
+const char* const kOfInputDisplaced[3] = {"51 D9 80 08 04 00 00 D9 1C 24 E8 <> " TAIL,
+                                          "51 D9 81 08 04 00 00 D9 1C 24 E8 <> " TAIL,
+                                          "51 D9 82 08 04 00 00 D9 1C 24 E8 <> " TAIL};
+const char* const kOfTop[3] = {"51 D9 1C 24 E8 <> " TAIL, "51 D9 1C 24 E8 <> " TAIL,
+                               "51 D9 1C 24 E8 <> " TAIL};
 
 TEST(NativeGlueIa32, HelperCallsInEveryRotationPosition) {
+    const struct {
+        std::uint8_t ofInput;
+        HelperFunction helper;
+    } helpers[] = {{OP_EXP_INPUT, exp_func},      {OP_LOG_INPUT, log_func},
+                   {OP_SIN_INPUT, sin_func},      {OP_COS_INPUT, cos_func},
+                   {OP_TAN_INPUT, tan_func},      {OP_SIGMOID_INPUT, sigmoidal_act_func},
+                   {OP_TANH_INPUT, tanh_act_func}};
     CodeBuffer buffer;
-    for (const CallCase& c : kCallCases) {
-        for (int position = 0; position < 3; ++position) {
-            std::vector<std::uint8_t> program(3 * position, OP_NOP);
-            program.insert(program.end(), {c.opcode, static_cast<std::uint8_t>(c.operand >> 8),
-                                           static_cast<std::uint8_t>(c.operand)});
-            Compile(buffer, program);
-            const std::uint8_t* body = buffer.Bytes() + kPrologueSize;
-            const std::string expected = ExpandHelpers(c.bytes[position], body + position, Rel32);
-            EXPECT_EQ(BodyHex(buffer), NopsHex(position) + expected)
-                << "opcode " << int(c.opcode) << " position " << position;
+    for (const auto& h : helpers) {
+        const struct {
+            std::uint8_t opcode;
+            std::uint16_t operand;
+            const char* const* bytes;
+        } forms[] = {{h.ofInput, 0x4000, kOfInput},
+                     {h.ofInput, 0x0102, kOfInputDisplaced},
+                     {static_cast<std::uint8_t>(h.ofInput + 1), 0x0102, kOfTop}};
+        for (const auto& form : forms) {
+            for (int position = 0; position < 3; ++position) {
+                std::vector<std::uint8_t> program(3 * position, OP_NOP);
+                program.insert(program.end(), {form.opcode, static_cast<std::uint8_t>(form.operand >> 8),
+                                               static_cast<std::uint8_t>(form.operand)});
+                Compile(buffer, program);
+                const std::uint8_t* start = buffer.Bytes() + kPrologueSize + position;
+                EXPECT_EQ(BodyHex(buffer),
+                          NopsHex(position) + ExpandHelper(form.bytes[position], h.helper, start, Rel32))
+                    << "opcode " << int(form.opcode) << " position " << position;
+            }
         }
     }
-}
-
-TEST(NativeGlueIa32, CallReachesTheHelper) {
-    CodeBuffer buffer;
-    Compile(buffer, ProgramOf({{OP_LOAD, 0}, {OP_NOP, 0}, {OP_EXP, 0}}));
-    const std::uint8_t* call = buffer.Bytes() + kPrologueSize + 2 + 1 + 4;  // D9 00, 90, 51 D9 1C 24
-    ASSERT_EQ(call[0], 0xE8);
-    std::uint32_t rel = 0;
-    for (int i = 0; i < 4; ++i) {
-        rel |= std::uint32_t(call[1 + i]) << (8 * i);
-    }
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(call + 5) + rel, reinterpret_cast<std::uintptr_t>(&exp_func));
-    EXPECT_EQ(Hex(call + 5, 12), TAIL);
 }
 
 // Calls the program through the bare pointer and pops the eight x87 slots, top first.
