@@ -1,7 +1,5 @@
 #include "app/learning.h"
 
-#include <boost/filesystem.hpp>
-
 #include "app/console_reporter.h"
 #include "app/singleton_holder.h"
 #include "engine/engine.h"
@@ -15,11 +13,6 @@ namespace {
 // The process-wide engine and reporter, made before the command loop reads its first word.
 CEngine& Engine() { return CSingletonHolder<CEngine>::Instance(); }
 CTarvoUI& Reporter() { return CSingletonHolder<CTarvoUI>::Instance(); }
-
-bool DataFileExists(const std::string& directory) {
-    boost::system::error_code error;
-    return boost::filesystem::is_regular_file(boost::filesystem::status(DataPath(directory), error));
-}
 
 }  // namespace
 

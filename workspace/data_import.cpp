@@ -46,6 +46,8 @@ void CopyOver(const fs::path& source, const fs::path& target) {
 
 std::string DataPath(const std::string& directory) { return directory + "/data.dat"; }
 
+bool DataFileExists(const std::string& directory) { return IsRegularFile(DataPath(directory)); }
+
 void ImportData(const std::string& directory) {
     PrintLine("Enter Data File e.g. c://Dummy/data.csv");
     const std::string source = ReadWord();
@@ -63,7 +65,7 @@ void ImportData(const std::string& directory) {
 void LoadData(const std::string& directory) {
     dataTable.clear();
     const std::string path = DataPath(directory);
-    if (!IsRegularFile(path)) {
+    if (!DataFileExists(directory)) {
         PrintLine("No Data File Exists.");
         PrintLine("Import Data: '4'");
         return;

@@ -8,6 +8,9 @@ extern DataTable dataTable;
 
 std::string DataPath(const std::string& directory);
 
+// A regular file at <directory>/data.dat; a directory of that name does not count.
+bool DataFileExists(const std::string& directory);
+
 // Command 4: copies a data file the user names to <directory>/data.dat, then loads it.
 void ImportData(const std::string& directory);
 
