@@ -52,7 +52,8 @@ void CTarvoUI::EngineStarted(int totalGenerations) {
 void CTarvoUI::EngineStopped() { Line("Engine Stopped"); }
 
 void CTarvoUI::NewBestFit(std::string source, int generation, float fitness) {
-    Line(boost::str(boost::format("New Best Fit for generation %1% with fitness:%2%") % generation % fitness));
+    Line(
+        boost::str(boost::format("New Best Fit for generation %1% with fitness:%2%") % generation % fitness));
     WriteProgramFile(ProgramFilePath(outputDirectory, generation), source);
     currentGeneration = generation;
 }

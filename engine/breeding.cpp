@@ -46,7 +46,8 @@ void BuildSelectionTable(const FitnessIndex& fitnessIndex, SelectionLine line, f
     }
     std::size_t filled = 0;
     while (filled < table.size()) {
-        for (auto entry = fitnessIndex.rbegin(); entry != fitnessIndex.rend() && filled < table.size(); ++entry) {
+        for (auto entry = fitnessIndex.rbegin(); entry != fitnessIndex.rend() && filled < table.size();
+             ++entry) {
             const std::size_t copies = Copies(entry->first, line, mean, table.size() - filled);
             for (std::size_t k = 0; k < copies; ++k) table[filled++] = entry->second;
         }

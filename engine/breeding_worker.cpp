@@ -33,7 +33,8 @@ void CEngine::Breed(int core, const CallRows& tournamentRows) {
     const std::int32_t n = settings.population;
     const std::int32_t tournaments = n / (2 * settings.cores);
     const std::int32_t pairs = settings.tournamentSize / 2;
-    const std::uint64_t evaluationRounds = rows.size() * TruncatedPercent(settings.tournamentDataPercent) / 100;
+    const std::uint64_t evaluationRounds =
+        rows.size() * TruncatedPercent(settings.tournamentDataPercent) / 100;
     const int operandCount = inputCount + settings.dummyInputs;
     const std::size_t poolSize = opcodePool.size();
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 struct CallRows {
-    std::size_t stride = 0;       // inputCount + number of constants
-    std::vector<float> values;    // size() * stride
-    std::vector<float> targets;   // one per row
+    std::size_t stride = 0;      // inputCount + number of constants
+    std::vector<float> values;   // size() * stride
+    std::vector<float> targets;  // one per row
 
     std::size_t size() const { return targets.size(); }
     bool empty() const { return targets.empty(); }

@@ -48,10 +48,12 @@ Scored ScorePopulation(CEngine& e, int generation) {
 CallRows DrawTournamentRows(CEngine& e) {
     std::vector<std::size_t> picks;
     if (!e.rows.empty()) {
-        const std::uint64_t count = e.rows.size() * TruncatedPercent(e.settings.tournamentDataPercent) / 100 + 1;
+        const std::uint64_t count =
+            e.rows.size() * TruncatedPercent(e.settings.tournamentDataPercent) / 100 + 1;
         const int last = static_cast<int>(e.rows.size()) - 1;
         picks.reserve(count);
-        for (std::uint64_t k = 0; k < count; ++k) picks.push_back(static_cast<std::size_t>(e.generators[0]->NextInt(0, last)));
+        for (std::uint64_t k = 0; k < count; ++k)
+            picks.push_back(static_cast<std::size_t>(e.generators[0]->NextInt(0, last)));
     }
     return PickCallRows(e.callRows, picks);
 }

@@ -15,7 +15,8 @@ void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current,
     Rows preparedRows;
     std::int32_t preparedInputCount = inputCount;
     PrepareTrainingRows(dataTable, current, preparedRows, preparedInputCount);
-    const std::string problem = SettingsProblem(current, preparedInputCount, preparedRows, UsableMemoryBytes());
+    const std::string problem =
+        SettingsProblem(current, preparedInputCount, preparedRows, UsableMemoryBytes());
     if (!problem.empty()) throw std::runtime_error(problem);
 
     Population().swap(population);
@@ -42,7 +43,8 @@ void CEngine::Start() {
     runMutex.unlock();
     const auto holding = std::make_shared<std::promise<void>>();
     std::future<void> started = holding->get_future();
-    boost::thread coordinator([this, holding] { RunCoordinator(this, [&holding] { holding->set_value(); }); });
+    boost::thread coordinator(
+        [this, holding] { RunCoordinator(this, [&holding] { holding->set_value(); }); });
     coordinator.detach();
     started.wait();
 }

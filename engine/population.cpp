@@ -29,7 +29,8 @@ void AppendInstruction(Program& program, std::uint8_t opcode, int operand) {
 void CEngine::CreateGenerators() {
     const std::size_t slots = static_cast<std::size_t>(std::max(kMinimumSlots, settings.cores));
     generators.clear();
-    for (std::size_t slot = 0; slot < slots; ++slot) generators.push_back(NewGenerator(settings.randomAlgorithm));
+    for (std::size_t slot = 0; slot < slots; ++slot)
+        generators.push_back(NewGenerator(settings.randomAlgorithm));
     for (const std::unique_ptr<TRandom>& generator : generators)
         generator->Seed(static_cast<int>(static_cast<std::uint32_t>(SecondsNow())));
 }

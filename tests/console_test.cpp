@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <boost/filesystem.hpp>
 #include <algorithm>
+#include <boost/filesystem.hpp>
 
 #include "tests/console_case.h"
 
@@ -58,7 +58,8 @@ TEST_P(Console, MatchesGoldenOutput) {
 
 std::string CaseName(const testing::TestParamInfo<std::string>& info) {
     std::string name = fs::path(info.param).stem().string();
-    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 

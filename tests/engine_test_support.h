@@ -23,7 +23,9 @@ class RecordingReporter : public UIUpdater {
         fitnesses.push_back(fitness);
         calls.push_back("NewBestFit " + std::to_string(generation));
     }
-    void GenerationCompleted(int generation) override { Add("GenerationCompleted " + std::to_string(generation)); }
+    void GenerationCompleted(int generation) override {
+        Add("GenerationCompleted " + std::to_string(generation));
+    }
     void SetOutputDirectory(std::string) override {}
     void RunFailed(std::string message) override { Add("RunFailed " + message); }
 

@@ -48,13 +48,23 @@ TEST(Fitness, ClassifierCountsMissesHalved) {
         float output, target;
         bool miss;
     } cases[] = {
-        {0, 0.3f, 0, true},     {0, 0.25f, 0, false}, {0, 0.74f, 1, true},  {0, 0.75f, 1, false},
-        {0, 5, 2, false},       {0, kInf, 0, true},   {0, 1, kNaN, false},  {Tanh, -0.4f, -1, true},
-        {Tanh, -0.5f, -1, false}, {Tanh, 0.49f, 1, true}, {Tanh, 0.5f, 1, false}, {Tanh, 9, 0, false},
+        {0, 0.3f, 0, true},
+        {0, 0.25f, 0, false},
+        {0, 0.74f, 1, true},
+        {0, 0.75f, 1, false},
+        {0, 5, 2, false},
+        {0, kInf, 0, true},
+        {0, 1, kNaN, false},
+        {Tanh, -0.4f, -1, true},
+        {Tanh, -0.5f, -1, false},
+        {Tanh, 0.49f, 1, true},
+        {Tanh, 0.5f, 1, false},
+        {Tanh, 9, 0, false},
         {Tanh | Addition, -0.4f, 0, false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Score(Classifier, c.flags, {{c.output, c.target}, {c.output, c.target}}), c.miss ? 1.0f : 0.0f)
+        EXPECT_EQ(Score(Classifier, c.flags, {{c.output, c.target}, {c.output, c.target}}),
+                  c.miss ? 1.0f : 0.0f)
             << "flags " << c.flags << " output " << c.output << " target " << c.target;
     }
     EXPECT_EQ(Score(Classifier, 0, {{kNaN, 0}}), 500) << "NaN output";

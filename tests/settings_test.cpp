@@ -26,8 +26,8 @@ bool SameBits(const CSettingsSerializer& a, const CSettingsSerializer& b) {
 TEST(SettingsFile, WritesOneLineWithHeaderAndSixteenValues) {
     EXPECT_EQ(Written(kExample),
               "22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2\n");
-    CSettingsSerializer odd{-3, 0, static_cast<RandomAlgorithm>(7), -1, 0, -2, 0, 0.3f, 12.5f,
-                            -4, 0.5f, 0, -1, -2, 1e-5f, 3};
+    CSettingsSerializer odd{
+        -3, 0, static_cast<RandomAlgorithm>(7), -1, 0, -2, 0, 0.3f, 12.5f, -4, 0.5f, 0, -1, -2, 1e-5f, 3};
     EXPECT_EQ(Written(odd),
               "22 serialization::archive 10 0 0 -3 0 7 -1 0 -2 0 0.30000001 12.5 -4 0.5 0 -1 -2 "
               "9.9999997e-06 3\n");
@@ -75,16 +75,25 @@ TEST(SettingsFile, RefusesWithTheArchiveMessages) {
     } cases[] = {
         {"", "invalid signature"},
         {"   \n", "invalid signature"},
-        {"22 serialization::archivf 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "invalid signature"},
-        {"23 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "invalid signature"},
-        {"x serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "invalid signature"},
-        {"22 serialization::archive 11 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "unsupported version"},
-        {"22 serialization::archive 18 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "unsupported version"},
+        {"22 serialization::archivf 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
+         "invalid signature"},
+        {"23 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
+         "invalid signature"},
+        {"x serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
+         "invalid signature"},
+        {"22 serialization::archive 11 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
+         "unsupported version"},
+        {"22 serialization::archive 18 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
+         "unsupported version"},
         {"22 serialization::archive", "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000", "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2x", "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 7x 10 5 50 20 0 0 1000 2", "input stream error"},
-        {"22 serialization::archive 10 0 0 4.5 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2", "input stream error"},
+        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000",
+         "input stream error"},
+        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2x",
+         "input stream error"},
+        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 7x 10 5 50 20 0 0 1000 2",
+         "input stream error"},
+        {"22 serialization::archive 10 0 0 4.5 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
+         "input stream error"},
         {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 4294967296",
          "input stream error"},
     };

@@ -28,7 +28,8 @@ bool SameFile(const std::string& source, const std::string& target) {
 // Errors name the source and data.dat, as a direct copy would.
 void CopyOver(const fs::path& source, const fs::path& target) {
     if (fs::exists(target) && !fs::is_regular_file(target)) {
-        fs::copy_file(source, target, fs::copy_options::overwrite_existing);  // fails with the library's error
+        fs::copy_file(source, target,
+                      fs::copy_options::overwrite_existing);  // fails with the library's error
         return;
     }
     const fs::path temporary = target.parent_path() / fs::unique_path("data.dat.%%%%-%%%%-%%%%.tmp");

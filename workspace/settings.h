@@ -46,11 +46,10 @@ struct CSettingsSerializer {
     template <class Archive>
     void serialize(Archive& archive, unsigned /*version*/) {
         std::int32_t algorithm = randomAlgorithm;
-        archive & type & functionFlags & algorithm;
+        archive& type& functionFlags& algorithm;
         randomAlgorithm = static_cast<RandomAlgorithm>(algorithm);
-        archive & startingPopulation & population & dummyInputs & generations & crossoverPercent &
-            mutationPercent & tournamentSize & tournamentDataPercent & maxFunctions & omega & sigma &
-            worstFitness & cores;
+        archive& startingPopulation& population& dummyInputs& generations& crossoverPercent& mutationPercent&
+            tournamentSize& tournamentDataPercent& maxFunctions& omega& sigma& worstFitness& cores;
     }
 };
 static_assert(sizeof(CSettingsSerializer) == 64, "sixteen 4-byte members");

@@ -105,20 +105,29 @@ void AskFunctions(CSettingsSerializer& r) {
 
 const char* TypeName(std::int32_t type) {
     switch (type) {
-        case Regression: return "Regression";
-        case Classifier: return "Classifier";
-        case Filter: return "Filter";
-        case Trend: return "Trend";
-        default: return "";
+        case Regression:
+            return "Regression";
+        case Classifier:
+            return "Classifier";
+        case Filter:
+            return "Filter";
+        case Trend:
+            return "Trend";
+        default:
+            return "";
     }
 }
 
 const char* RandomName(std::int32_t algorithm) {
     switch (algorithm) {
-        case ROTB: return "ROTB";
-        case ROTW: return "ROTW";
-        case Mersenne: return "Mersenne";
-        default: return "";
+        case ROTB:
+            return "ROTB";
+        case ROTW:
+            return "ROTW";
+        case Mersenne:
+            return "Mersenne";
+        default:
+            return "";
     }
 }
 
