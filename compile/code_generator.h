@@ -22,7 +22,6 @@ class CodeBuffer {
     CompiledFunction Function() const;
     const std::uint8_t* Bytes() const { return memory_.data(); }
     std::size_t Size() const { return size_; }  // prologue, body and epilogue
-    std::size_t Capacity() const { return memory_.size(); }
 
   private:
     friend void Compile(CodeBuffer& buffer, const std::uint8_t* program, std::size_t length);
