@@ -31,11 +31,6 @@ TEST(SettingsFile, WritesOneLineWithHeaderAndSixteenValues) {
     EXPECT_EQ(Written(odd),
               "22 serialization::archive 10 0 0 -3 0 7 -1 0 -2 0 0.30000001 12.5 -4 0.5 0 -1 -2 "
               "9.9999997e-06 3\n");
-    CSettingsSerializer big = kExample;
-    big.worstFitness = 123456789.0f;
-    big.crossoverPercent = 12345678.0f;
-    EXPECT_NE(Written(big).find(" 12345678 "), std::string::npos);
-    EXPECT_NE(Written(big).find(" 1.2345679e+08 "), std::string::npos);
 }
 
 TEST(SettingsFile, RoundTripsEveryValueBitForBit) {
@@ -74,7 +69,6 @@ TEST(SettingsFile, RefusesWithTheArchiveMessages) {
         const char* message;
     } cases[] = {
         {"", "invalid signature"},
-        {"   \n", "invalid signature"},
         {"22 serialization::archivf 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
          "invalid signature"},
         {"23 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
@@ -112,17 +106,6 @@ TEST(SettingsFile, LoadsOlderVersionsAndIgnoresWhatFollows) {
     std::istringstream in(
         "22 serialization::archive 3 0 5\n4 2047\t4 100 50 2 100 70 10 5 50 20 0 0 1000 2 and more\n");
     EXPECT_TRUE(SameBits(ReadSettings(in), kExample));
-}
-
-TEST(SettingsFile, FailedWriteIsAnOutputStreamError) {
-    std::ostringstream out;
-    out.setstate(std::ios::badbit);
-    try {
-        WriteSettings(out, kExample);
-        ADD_FAILURE();
-    } catch (const boost::archive::archive_exception& error) {
-        EXPECT_STREQ(error.what(), "output stream error");
-    }
 }
 
 }  // namespace

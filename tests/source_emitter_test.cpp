@@ -115,15 +115,6 @@ TEST(SourceEmitter, SampleIsTheFirstRowsInputsThenTheConstants) {
     EXPECT_EQ(target, 2);
 }
 
-TEST(SourceEmitter, WholeFileWithoutFunctions) {
-    EXPECT_EQ(
-        EmitSource({0, 0, 0}, {2}, 4.5f, "", ""),
-        "#include \"stdafx.h\"\n#include <math.h>\n\n__declspec(naked) inline float code(float[])\n{\n" +
-            kHead + "\t_asm  fld dword ptr [eax]\n" + kTail +
-            "\n}\nint _tmain(int argc, _TCHAR* argv[])\n{\n\tfloat inputs []={(float)2 };\n"
-            "\tfloat expected=4.5;\n\tfloat actual=code(inputs);\n\treturn 0;\n}\n");
-}
-
 TEST(SourceEmitter, WholeFileWithHelpers) {
     const std::string exp = "float exp_func ( float x )\n{\n\treturn (float)::exp(x);\n}\n\n";
     const std::string tan = "float tan_func ( float x )\n{\n\treturn (float)::tan(x);\n}\n";
@@ -137,12 +128,6 @@ TEST(SourceEmitter, WholeFileWithHelpers) {
                   "\tsigmoidal_act_func_init ();\n\ttanh_act_func_init();\n"
                   "\tfloat inputs []={(float)0.5 ,(float)3 ,(float)-1.25 };\n"
                   "\tfloat expected=-7;\n\tfloat actual=code(inputs);\n\treturn 0;\n}\n");
-    EXPECT_EQ(
-        EmitSource({}, {}, 0, "", ""),
-        "#include \"stdafx.h\"\n#include <math.h>\n\n__declspec(naked) inline float code(float[])\n{\n" +
-            kHead + kTail +
-            "\n}\nint _tmain(int argc, _TCHAR* argv[])\n{\n\tfloat inputs []={};\n"
-            "\tfloat expected=0;\n\tfloat actual=code(inputs);\n\treturn 0;\n}\n");
 }
 
 }  // namespace
