@@ -38,7 +38,7 @@ std::string SettingsProblem(const CSettingsSerializer& s, std::int32_t inputCoun
     if (!(s.tournamentDataPercent >= 0)) return "Tournament Data(%) must not be negative" + fix;
     if (s.tournamentDataPercent > kMaximumPercent) return "Tournament Data(%) is too large" + fix;
     if (static_cast<std::int64_t>(inputCount) + s.dummyInputs < 1)
-        return "No Inputs: the data has no input column and Dummy Inputs is 0" + fix;
+        return "No Inputs: the data has no input column and there are no Dummy Inputs" + fix;
     if (MemoryNeeded(s, inputCount, rows) > static_cast<double>(usableMemory))
         return "Not enough memory for these populations and programs" + fix;
     return "";

@@ -221,7 +221,7 @@ TEST(Engine, RefusesSettingsThatCannotRun) {
          "Tournament Data(%) is too large" + fix},
         {[](CSettingsSerializer& s) { s.dummyInputs = 0; },
          {{1}, {2}},
-         "No Inputs: the data has no input column and Dummy Inputs is 0" + fix},
+         "No Inputs: the data has no input column and there are no Dummy Inputs" + fix},
         {[](CSettingsSerializer& s) { s.startingPopulation = 2000000000; }, Unfittable(3),
          "Not enough memory for these populations and programs" + fix},
         {[](CSettingsSerializer& s) { s.maxFunctions = 2000000000; }, Unfittable(3),
