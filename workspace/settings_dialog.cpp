@@ -45,52 +45,52 @@ std::int32_t AskEchoed(const char* prompt) {
     return boost::lexical_cast<std::int32_t>(answer);
 }
 
-bool AskType(CSettingsSerializer& r) {
-    PrintLine("GEP Type: Regression '1', Classifier '2', Filter '3' or Trend '4'");
+struct Choice {
+    const char* answer;
+    const char* printed;
+    std::int32_t code;
+};
+
+const Choice kTypes[] = {{"1", "GEP Type: Regression", Regression},
+                         {"2", "GEP Type: Classifier", Classifier},
+                         {"3", "GEP Type: Filter", Filter},
+                         {"4", "GEP Type: Trend", Trend}};
+
+const Choice kRandoms[] = {{"1", "GEP Random: ROTB", ROTB},
+                           {"2", "GEP Random: ROTW", ROTW},
+                           {"3", "GEP Random: Mersenne", Mersenne}};
+
+// The choice the answer names, confirmed on its own line; nullptr (the dialog ends) for any other.
+template <std::size_t N>
+const Choice* Choose(const char* prompt, const Choice (&choices)[N], const char* unknown) {
+    PrintLine(prompt);
     const std::string answer = ReadWord();
-    r.omega = 0;
-    r.sigma = 0;
-    if (answer == "1") {
-        PrintLine("GEP Type: Regression");
-        r.type = Regression;
-    } else if (answer == "2") {
-        PrintLine("GEP Type: Classifier");
-        r.type = Classifier;
-    } else if (answer == "3") {
-        PrintLine("GEP Type: Filter");
-        r.type = Filter;
-        r.omega = AskEchoed("Omega (Width):");
-    } else if (answer == "4") {
-        PrintLine("GEP Type: Trend");
-        r.type = Trend;
-        r.omega = AskEchoed("Omega (Width):");
-        r.sigma = AskEchoed("Sigma (Offset):");
-    } else {
-        PrintLine("Unknown GEP Type");
-        PrintLine("Create Settings: '3'");
-        return false;
+    for (const Choice& choice : choices) {
+        if (answer == choice.answer) {
+            PrintLine(choice.printed);
+            return &choice;
+        }
     }
+    PrintLine(unknown);
+    PrintLine("Create Settings: '3'");
+    return nullptr;
+}
+
+bool AskType(CSettingsSerializer& r) {
+    const Choice* type = Choose("GEP Type: Regression '1', Classifier '2', Filter '3' or Trend '4'", kTypes,
+                                "Unknown GEP Type");
+    if (!type) return false;
+    r.type = type->code;
+    r.omega = r.type == Filter || r.type == Trend ? AskEchoed("Omega (Width):") : 0;
+    r.sigma = r.type == Trend ? AskEchoed("Sigma (Offset):") : 0;
     return true;
 }
 
 bool AskRandom(CSettingsSerializer& r) {
-    PrintLine("GEP Random Number: ROTB '1', ROTW '2', Mersenne '3'");
-    const std::string answer = ReadWord();
-    if (answer == "1") {
-        PrintLine("GEP Random: ROTB");
-        r.randomAlgorithm = ROTB;
-    } else if (answer == "2") {
-        PrintLine("GEP Random: ROTW");
-        r.randomAlgorithm = ROTW;
-    } else if (answer == "3") {
-        PrintLine("GEP Random: Mersenne");
-        r.randomAlgorithm = Mersenne;
-    } else {
-        PrintLine("Unknown Random Type");
-        PrintLine("Create Settings: '3'");
-        return false;
-    }
-    return true;
+    const Choice* random =
+        Choose("GEP Random Number: ROTB '1', ROTW '2', Mersenne '3'", kRandoms, "Unknown Random Type");
+    if (random) r.randomAlgorithm = static_cast<RandomAlgorithm>(random->code);
+    return random != nullptr;
 }
 
 void AskFunctions(CSettingsSerializer& r) {
