@@ -3,6 +3,7 @@
 boost::mutex runMutex;
 boost::mutex stopMutex;
 boost::mutex resultsMutex;
+std::atomic<bool> stopRequested{false};
 
 // Generators and code buffers first, then the populations and rows, then the rest.
 CEngine::~CEngine() {
@@ -13,8 +14,6 @@ CEngine::~CEngine() {
     Rows().swap(rows);
 }
 
-bool CEngine::StopRequested() {
-    if (!stopMutex.try_lock()) return true;
-    stopMutex.unlock();
-    return false;
-}
+// A flag rather than a try-lock of stopMutex: a try-lock also fails while another thread is just
+// testing, which would end a run nobody asked to stop.
+bool CEngine::StopRequested() { return stopRequested.load(std::memory_order_acquire); }

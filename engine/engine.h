@@ -8,6 +8,7 @@
 // `nextPopulation`, and it writes only while no breeding worker runs. Worker c uses generators[c],
 // codeBuffers[c] and scratch of its own, reads the rest, and appends to `nextPopulation` only under
 // resultsMutex.
+#include <atomic>
 #include <boost/thread/mutex.hpp>
 #include <cstdint>
 #include <functional>
@@ -29,12 +30,13 @@ using Rows = std::vector<std::vector<float>>;
 // Fitness to program index, worst first; equal fitnesses keep the order they were recorded in.
 using FitnessIndex = std::multimap<float, std::int32_t, std::greater<float>>;
 
-// A run is active while its coordinator holds runMutex; Stop holds stopMutex while it waits, which
-// every stop test sees; resultsMutex serialises appends to nextPopulation. Lock order: stopMutex
-// before runMutex.
+// A run is active while its coordinator holds runMutex; Stop holds stopMutex while it waits and
+// raises stopRequested for exactly that time, which every stop test reads; resultsMutex serialises
+// appends to nextPopulation. Lock order: stopMutex before runMutex.
 extern boost::mutex runMutex;
 extern boost::mutex stopMutex;
 extern boost::mutex resultsMutex;
+extern std::atomic<bool> stopRequested;
 
 // Worker slots: at least four, one per core above that, and no more cores than this.
 constexpr std::int32_t kMinimumSlots = 4;

@@ -55,7 +55,9 @@ void CEngine::Stop() {
         return;
     }
     stopMutex.lock();
+    stopRequested.store(true, std::memory_order_release);
     runMutex.lock();
     runMutex.unlock();
+    stopRequested.store(false, std::memory_order_release);
     stopMutex.unlock();
 }
