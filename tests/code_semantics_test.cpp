@@ -12,6 +12,7 @@
 #include "compile/activation.h"
 #include "compile/code_generator.h"
 #include "compile/opcodes.h"
+#include "compile/program_analysis.h"
 
 namespace {
 
@@ -146,17 +147,21 @@ std::string FirstMismatch(unsigned seed, int programs, bool stackFaults) {
             float row[kColumns];
             for (float& value : row) value = RandomValue(random);
             const float expected = Evaluate(program, row);
+            const float live = EvaluateLive(AnalyseProgram(program), row);
             std::uint32_t x87;
             const float actual = CallObserved(buffer, row, x87);
             const bool same = (std::isnan(expected) && std::isnan(actual)) ||
                               std::memcmp(&expected, &actual, sizeof actual) == 0;
-            if (!same || x87 != 0x027FFFFF) {
+            // Only the live part matters, where the x87 raises stack faults as the analysis assumes.
+            const bool liveSame = !stackFaults || (std::isnan(expected) && std::isnan(live)) ||
+                                  std::memcmp(&expected, &live, sizeof live) == 0;
+            if (!same || !liveSame || x87 != 0x027FFFFF) {
                 std::ostringstream text;  // nine digits tell floats apart
                 text << "seed " << seed << ", program #" << p << ":" << std::hex << std::setfill('0');
                 for (std::uint8_t byte : program) text << " " << std::setw(2) << int(byte);
                 text << "\nx87 control and tag words " << x87 << std::dec << std::setprecision(9) << ", row:";
                 for (float value : row) text << " " << value;
-                text << "\nexpected " << expected << ", compiled " << actual;
+                text << "\nexpected " << expected << ", compiled " << actual << ", live part " << live;
                 return text.str();
             }
         }

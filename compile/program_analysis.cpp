@@ -1,0 +1,131 @@
+#include "compile/program_analysis.h"
+
+#include <limits>
+
+#include "compile/activation.h"
+#include "compile/opcodes.h"
+#include "compile/x87_encoding.h"
+
+namespace {
+
+std::uint16_t ColumnOf(const std::uint8_t* instruction) {
+    const auto operand = static_cast<std::uint16_t>(instruction[1] << 8 | instruction[2]);
+    return static_cast<std::uint16_t>(DisplacementOf(operand) / 4);
+}
+
+// The chain restarts: what came before no longer reaches the value.
+void Restart(LiveProgram& live, LiveStep start) {
+    live.steps.clear();
+    live.steps.push_back(start);
+}
+
+LiveStep Fault(StackFault fault, std::uint32_t instruction) {
+    return {StepKind::Nan, 0, 0, fault, instruction};
+}
+
+StepKind ArithmeticKind(std::uint8_t opcode) {
+    static const StepKind kinds[] = {StepKind::Add, StepKind::Sub, StepKind::Mul, StepKind::Div};
+    return kinds[(opcode - OP_ADD) % 4];
+}
+
+// One instruction at stack depth `depth`.
+void Step(LiveProgram& live, const std::uint8_t* instruction, std::uint32_t n, int depth) {
+    const std::uint8_t opcode = instruction[0];
+    const OpcodeForm& form = FormOf(opcode);
+    const std::uint16_t column = ColumnOf(instruction);
+    const LiveStep load{StepKind::Column, 0, column, StackFault::None, n};
+    const auto helper = static_cast<std::uint8_t>((opcode - OP_EXP_INPUT) / 2);
+    switch (form.shape) {
+        case Shape::Load:
+            Restart(live, depth == kX87Slots ? Fault(StackFault::Overflow, n) : load);
+            break;
+        case Shape::Arithmetic:
+            if (depth == 0) {
+                Restart(live, Fault(StackFault::Underflow, n));
+            } else {
+                live.steps.push_back({ArithmeticKind(opcode), 0, column, StackFault::None, n});
+            }
+            break;
+        case Shape::LoadThenPop:
+            if (depth == 0 || depth == kX87Slots) {  // st(1) empty, or the push overflows
+                Restart(live, Fault(depth == 0 ? StackFault::Underflow : StackFault::Overflow, n));
+            } else {
+                live.steps.push_back({ArithmeticKind(opcode), 0, column, StackFault::None, n});
+            }
+            break;
+        case Shape::HelperOfInput:
+            Restart(live, depth == kX87Slots ? Fault(StackFault::Overflow, n) : load);
+            live.steps.push_back({StepKind::Helper, helper, 0, StackFault::None, n});
+            break;
+        case Shape::HelperOfTop:
+            if (depth == 0) Restart(live, Fault(StackFault::Underflow, n));
+            live.steps.push_back({StepKind::Helper, helper, 0, StackFault::None, n});
+            break;
+        case Shape::Nop:
+            break;
+    }
+}
+
+}  // namespace
+
+bool LiveProgram::ReadsOnlyFrom(std::uint32_t firstColumn) const {
+    for (const LiveStep& step : steps) {
+        const bool reads = step.kind != StepKind::Nan && step.kind != StepKind::Helper;
+        if (reads && step.column < firstColumn) return false;
+    }
+    return true;
+}
+
+LiveProgram AnalyseProgram(const std::uint8_t* program, std::size_t length) {
+    LiveProgram live;
+    live.instructions = static_cast<std::uint32_t>(length / 3);
+    int depth = 0;
+    for (std::uint32_t n = 0; n < live.instructions; ++n) {
+        const std::uint8_t* instruction = program + 3 * static_cast<std::size_t>(n);
+        Step(live, instruction, n, depth);
+        depth = DepthAfter(FormOf(instruction[0]), depth);
+    }
+    if (depth == 0) Restart(live, Fault(StackFault::Underflow, live.instructions));
+    return live;
+}
+
+LiveProgram AnalyseProgram(const std::vector<std::uint8_t>& program) {
+    return AnalyseProgram(program.data(), program.size());
+}
+
+float EvaluateLive(const LiveProgram& live, const float* row) {
+    static float (*const helpers[kHelperCount])(float) = {
+        ComputeExp, ComputeLog, ComputeSin, ComputeCos, ComputeTan, ComputeSigmoid, ComputeTanh};
+    long double value = 0;  // x87 extended precision on both targets
+    for (const LiveStep& step : live.steps) {
+        const long double x = step.kind == StepKind::Nan || step.kind == StepKind::Helper ? 0 : row[step.column];
+        switch (step.kind) {
+            case StepKind::Column: value = x; break;
+            case StepKind::Nan: value = -std::numeric_limits<long double>::quiet_NaN(); break;  // the x87 indefinite
+            case StepKind::Add: value += x; break;
+            case StepKind::Sub: value -= x; break;
+            case StepKind::Mul: value *= x; break;
+            case StepKind::Div: value /= x; break;
+            case StepKind::Helper: value = helpers[step.helper](static_cast<float>(value)); break;
+        }
+    }
+    return static_cast<float>(value);
+}
+
+void AppendLiveKey(const LiveProgram& live, std::string& key) {
+    for (const LiveStep& step : live.steps) {
+        key.push_back(static_cast<char>(step.kind));
+        if (step.kind == StepKind::Helper) {
+            key.push_back(static_cast<char>(step.helper));
+        } else if (step.kind != StepKind::Nan) {
+            key.push_back(static_cast<char>(step.column >> 8));
+            key.push_back(static_cast<char>(step.column & 0xFF));
+        }
+    }
+}
+
+std::vector<int> StackDepths(const std::uint8_t* program, std::size_t length) {
+    std::vector<int> depths{0};
+    for (std::size_t i = 0; i + 3 <= length; i += 3) depths.push_back(DepthAfter(FormOf(program[i]), depths.back()));
+    return depths;
+}

@@ -1,0 +1,66 @@
+#pragma once
+// What a program computes, found from its opcodes alone.
+//
+// No opcode reads a value below the top of the x87 stack, and the depth before every instruction
+// follows from the opcodes (x87_encoding.h). So the program's value is the value pushed by its last
+// push, carried through the instructions after it, unless a stack fault replaced the top by NaN on
+// the way; such a fault is known at compile time too. The live part is that chain: one start (a
+// column, or NaN from a fault) and the steps that act on it. Everything before the start is dead.
+//
+// The value of the live part on a row is the program's value on that row, bit for bit:
+// arithmetic steps work in x87 extended precision, a helper takes its argument rounded to float,
+// and the result is the final value rounded to float.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class StepKind : std::uint8_t {
+    Column,  // start: value := the row's float at `column`
+    Nan,     // start: value := NaN, from the stack fault `fault` at instruction `instruction`
+    Add,     // value := value + column
+    Sub,     // value := value - column
+    Mul,     // value := value * column
+    Div,     // value := value / column
+    Helper,  // value := helper `helper`(float(value)), a float
+};
+
+// Helpers in opcode order: OP_EXP_INPUT / OP_EXP first, OP_TANH_INPUT / OP_TANH last.
+enum HelperIndex : std::uint8_t { kExp, kLog, kSin, kCos, kTan, kSigmoid, kTanh, kHelperCount };
+
+enum class StackFault : std::uint8_t {
+    None,
+    Overflow,   // a push onto eight occupied slots leaves NaN on top
+    Underflow,  // a read of an empty slot reads NaN
+};
+
+struct LiveStep {
+    StepKind kind;
+    std::uint8_t helper = 0;      // Helper
+    std::uint16_t column = 0;     // Column, Add .. Div: the float read, operand mod 16384
+    StackFault fault = StackFault::None;  // Nan
+    std::uint32_t instruction = 0;        // the instruction the step comes from (Nan: where the fault is)
+};
+
+struct LiveProgram {
+    std::vector<LiveStep> steps;  // steps[0] is a start (Column or Nan); no later step is a start
+    std::uint32_t instructions = 0;  // the program's whole instruction count
+
+    // True when no step reads a column below `inputCount`: the value is then the same on every row.
+    bool ReadsOnlyFrom(std::uint32_t firstColumn) const;
+};
+
+// The live part of the length / 3 whole instructions of a program. An empty program is a NaN start
+// with an underflow at instruction `instructions` (the final read finds the stack empty).
+LiveProgram AnalyseProgram(const std::uint8_t* program, std::size_t length);
+LiveProgram AnalyseProgram(const std::vector<std::uint8_t>& program);
+
+// The live part's value on a row (its columns at `row`), computed in C++ as the compiled code does.
+float EvaluateLive(const LiveProgram& live, const float* row);
+
+// Two programs with equal keys have the same value on every row. The key holds the live steps only:
+// not the dead instructions, the operands that no step reads, nor where a fault happened.
+void AppendLiveKey(const LiveProgram& live, std::string& key);
+
+// x87 stack depth before each instruction, and after the last (size instructions + 1).
+std::vector<int> StackDepths(const std::uint8_t* program, std::size_t length);
