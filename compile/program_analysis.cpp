@@ -78,6 +78,12 @@ bool LiveProgram::ReadsOnlyFrom(std::uint32_t firstColumn) const {
 
 LiveProgram AnalyseProgram(const std::uint8_t* program, std::size_t length) {
     LiveProgram live;
+    AnalyseProgram(program, length, live);
+    return live;
+}
+
+void AnalyseProgram(const std::uint8_t* program, std::size_t length, LiveProgram& live) {
+    live.steps.clear();
     live.instructions = static_cast<std::uint32_t>(length / 3);
     int depth = 0;
     for (std::uint32_t n = 0; n < live.instructions; ++n) {
@@ -86,7 +92,6 @@ LiveProgram AnalyseProgram(const std::uint8_t* program, std::size_t length) {
         depth = DepthAfter(FormOf(instruction[0]), depth);
     }
     if (depth == 0) Restart(live, Fault(StackFault::Underflow, live.instructions));
-    return live;
 }
 
 LiveProgram AnalyseProgram(const std::vector<std::uint8_t>& program) {

@@ -54,6 +54,8 @@ struct LiveProgram {
 // with an underflow at instruction `instructions` (the final read finds the stack empty).
 LiveProgram AnalyseProgram(const std::uint8_t* program, std::size_t length);
 LiveProgram AnalyseProgram(const std::vector<std::uint8_t>& program);
+// The same into `live`, reusing its storage.
+void AnalyseProgram(const std::uint8_t* program, std::size_t length, LiveProgram& live);
 
 // The live part's value on a row (its columns at `row`), computed in C++ as the compiled code does.
 float EvaluateLive(const LiveProgram& live, const float* row);

@@ -18,7 +18,43 @@ std::size_t Copies(float fitness, SelectionLine line, float mean, std::size_t ro
     return copies >= static_cast<double>(room) ? room : static_cast<std::size_t>(copies);
 }
 
+// While the sum stays in one binade, every addition of `fitness` rounds it by the same multiple of
+// the binade's unit, unless the fitness lies exactly halfway between two multiples (then ties to
+// even alternate). So all but the last few additions of a binade can be taken at once: the number
+// that keeps the exact sum below the binade's top is ceil(Q); taking floor(Q) - 1 at most, a rounding
+// error in Q never oversteps, and single additions finish the binade. Returns how many were taken.
+std::uint64_t AddWithinBinade(float& sum, float fitness, std::uint64_t limit) {
+    if (!(sum >= 0x1p-100f && sum <= std::numeric_limits<float>::max()) || !std::isfinite(fitness)) return 0;
+    int exponent;
+    std::frexp(sum, &exponent);
+    const double unit = std::ldexp(1.0, exponent - 1 - 23);
+    const double units = fitness / unit, step = std::round(units);  // both exact
+    if (std::abs(units - step) == 0.5 || step < 1) return 0;
+    const double start = sum / unit;
+    const double q = (0x1p24 - start - units) / step;
+    if (q < 2) return 0;
+    const std::uint64_t additions = std::min(limit, static_cast<std::uint64_t>(q) - 1);
+    sum = static_cast<float>((start + static_cast<double>(additions) * step) * unit);
+    return additions;
+}
+
 }  // namespace
+
+float RepeatedSum(float fitness, std::uint64_t rounds) {
+    if (rounds == 0) return 0;
+    if (std::isnan(fitness)) return fitness;
+    if (fitness < 0) return -RepeatedSum(-fitness, rounds);  // rounding to nearest is symmetric
+    float sum = 0;
+    while (rounds > 0) {
+        rounds -= AddWithinBinade(sum, fitness, rounds);
+        if (rounds == 0) break;
+        const float next = sum + fitness;
+        if (next == sum) break;
+        sum = next;
+        --rounds;
+    }
+    return sum;
+}
 
 std::uint64_t TruncatedPercent(float percent) {
     if (!(percent > 0)) return 0;

@@ -1,5 +1,5 @@
 #include <boost/thread/lock_guard.hpp>
-#include <cmath>
+#include <algorithm>
 
 #include "engine/breeding.h"
 
@@ -10,20 +10,26 @@ namespace {
 struct Scratch {
     Program parentA, parentB;
     std::vector<Program> children;
+    std::vector<const Program*> childPointers;
     std::vector<float> scores;
 };
 
-// evaluationRounds scorings of the same program give the same fitness each time, so the sum is
-// built from one scoring, with the same float roundings; once a sum stops growing it stays.
-float RepeatedScore(float fitness, std::uint64_t rounds) {
-    if (std::isnan(fitness)) return rounds == 0 ? 0 : fitness;
-    float score = 0;
-    for (std::uint64_t round = 0; round < rounds; ++round) {
-        const float next = score + fitness;
-        if (next == score) break;
-        score = next;
+// Each child's fitness on the tournament rows, taken evaluationRounds times.
+void ScoreChildren(CEngine& e, int core, const CallRows& tournamentRows, std::uint64_t evaluationRounds,
+                   Scratch& s) {
+    if (evaluationRounds == 0) {
+        std::fill(s.scores.begin(), s.scores.end(), 0.0f);
+        return;
     }
-    return score;
+    if (e.literalScoring) {
+        for (std::size_t k = 0; k < s.children.size(); ++k) {
+            Compile(e.codeBuffers[static_cast<std::size_t>(core)], s.children[k]);
+            s.scores[k] = e.EvaluateFitness(core, tournamentRows);
+        }
+    } else {
+        e.scorers[static_cast<std::size_t>(core)]->Score(s.childPointers.data(), s.children.size(), s.scores.data());
+    }
+    for (float& score : s.scores) score = RepeatedSum(score, evaluationRounds);
 }
 
 }  // namespace
@@ -46,6 +52,9 @@ void CEngine::Breed(int core, const CallRows& tournamentRows) {
     Scratch s;
     s.children.resize(2 * static_cast<std::size_t>(pairs));
     s.scores.resize(s.children.size());
+    for (const Program& child : s.children) s.childPointers.push_back(&child);
+    FastScorer& scorer = *scorers[static_cast<std::size_t>(core)];
+    if (!literalScoring) scorer.Bind(tournamentRows, inputCount, Rules(), nullptr);
     for (std::int32_t t = 0; t < tournaments; ++t) {
         if (t % 25 == 0) reporter->Tick();
         if (StopRequested()) {
@@ -71,14 +80,7 @@ void CEngine::Breed(int core, const CallRows& tournamentRows) {
             MutateFirstChild(random, settings.mutationPercent, child1, operandCount, opcodePool);
             MutateSecondChild(random, settings.mutationPercent, child2, operandCount, opcodePool);
         }
-        for (std::size_t k = 0; k < s.children.size(); ++k) {
-            if (evaluationRounds == 0) {
-                s.scores[k] = 0;
-                continue;
-            }
-            Compile(codeBuffers[static_cast<std::size_t>(core)], s.children[k]);
-            s.scores[k] = RepeatedScore(EvaluateFitness(core, tournamentRows), evaluationRounds);
-        }
+        ScoreChildren(*this, core, tournamentRows, evaluationRounds, s);
         const Winners winners = PickWinners(s.scores);
         boost::lock_guard<boost::mutex> lock(resultsMutex);
         nextPopulation.push_back(s.children[winners.winner]);

@@ -1,4 +1,6 @@
 #include <boost/thread/thread.hpp>
+#include <algorithm>
+#include <atomic>
 #include <exception>
 
 #include "compile/source_emitter.h"
@@ -6,6 +8,31 @@
 #include "engine/engine.h"
 
 namespace {
+
+// Runs work(c) for c = 0 .. cores-1, each on its own thread, all joined before this returns; the
+// first failure of a thread (or of starting one) is thrown after the join.
+template <typename Work>
+void RunOnCores(int cores, const Work& work) {
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(cores));
+    boost::thread_group threads;
+    try {
+        for (int c = 0; c < cores; ++c) {
+            threads.create_thread([&work, &failures, c] {
+                try {
+                    work(c);
+                } catch (...) {
+                    failures[static_cast<std::size_t>(c)] = std::current_exception();
+                }
+            });
+        }
+    } catch (...) {
+        threads.join_all();
+        throw;
+    }
+    threads.join_all();
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+}
 
 enum class Scored { AllScored, PerfectFit, Stopped };
 
@@ -17,12 +44,46 @@ void ResetStatistics(CEngine& e) {
     e.fitnessIndex.clear();
 }
 
-// Scores every program of the generation on all rows with slot 0, reporting each new best.
+// The literal way: program after program compiled into slot 0 and run row by row.
+float LiteralFitness(CEngine& e, std::size_t p) {
+    Compile(e.codeBuffers[0], e.population[p]);
+    return e.EvaluateFitness(0, e.callRows);
+}
+
+// Every program's fitness, spread over the cores in chunks; false when a stop cut it short. What
+// the scorers learn joins the run's known fitnesses afterwards.
+bool ComputeFitnesses(CEngine& e, std::vector<float>& fitness) {
+    constexpr std::size_t kChunk = 32;
+    const std::size_t count = e.population.size();
+    fitness.assign(count, 0.0f);
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stopped{false};
+    const int cores = std::clamp(e.settings.cores, 1, static_cast<int>(e.scorers.size()));
+    RunOnCores(cores, [&](int c) {
+        FastScorer& scorer = *e.scorers[static_cast<std::size_t>(c)];
+        scorer.Bind(e.callRows, e.inputCount, e.Rules(), &e.knownFitness);
+        const Program* programs[kChunk];
+        for (std::size_t first; (first = next.fetch_add(kChunk)) < count;) {
+            if (e.StopRequested()) {
+                stopped = true;
+                return;
+            }
+            const std::size_t n = std::min(kChunk, count - first);
+            for (std::size_t i = 0; i < n; ++i) programs[i] = &e.population[first + i];
+            scorer.Score(programs, n, fitness.data() + first);
+        }
+    });
+    for (const std::unique_ptr<FastScorer>& scorer : e.scorers) e.knownFitness.TakeFrom(scorer->OwnCache());
+    return !stopped;
+}
+
+// Takes the generation's fitnesses in population order, reporting each new best.
 Scored ScorePopulation(CEngine& e, int generation) {
+    std::vector<float>& fitness = e.populationFitness;
+    if (!e.literalScoring && !ComputeFitnesses(e, fitness)) return Scored::Stopped;
     for (std::size_t p = 0; p < e.population.size(); ++p) {
         if (e.StopRequested()) return Scored::Stopped;
-        Compile(e.codeBuffers[0], e.population[p]);
-        const float w = e.EvaluateFitness(0, e.callRows);
+        const float w = e.literalScoring ? LiteralFitness(e, p) : fitness[p];
         if (!(w < e.settings.worstFitness)) continue;
         if (w > e.maxFitness) e.maxFitness = w;
         if (w < e.bestFitness) {
@@ -58,29 +119,8 @@ CallRows DrawTournamentRows(CEngine& e) {
     return PickCallRows(e.callRows, picks);
 }
 
-// One worker per core, all joined before this returns; the first failure of a worker (or of
-// starting one) is thrown after the join.
 void RunBreedingWorkers(CEngine& e, const CallRows& tournamentRows) {
-    const int cores = std::max(e.settings.cores, 0);
-    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(cores));
-    boost::thread_group workers;
-    try {
-        for (int c = 0; c < cores; ++c) {
-            workers.create_thread([&e, &tournamentRows, &failures, c] {
-                try {
-                    e.Breed(c, tournamentRows);
-                } catch (...) {
-                    failures[static_cast<std::size_t>(c)] = std::current_exception();
-                }
-            });
-        }
-    } catch (...) {
-        workers.join_all();
-        throw;
-    }
-    workers.join_all();
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
+    RunOnCores(std::max(e.settings.cores, 0), [&e, &tournamentRows](int c) { e.Breed(c, tournamentRows); });
 }
 
 // Returns after the run's last report but one: the caller reports EngineStopped unless a perfect

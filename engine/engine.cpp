@@ -17,3 +17,7 @@ CEngine::~CEngine() {
 // A flag rather than a try-lock of stopMutex: a try-lock also fails while another thread is just
 // testing, which would end a run nobody asked to stop.
 bool CEngine::StopRequested() { return stopRequested.load(std::memory_order_acquire); }
+
+FitnessRules CEngine::Rules() const {
+    return {settings.type == Classifier, (settings.functionFlags & Tanh) != 0, settings.worstFitness};
+}

@@ -19,6 +19,8 @@
 
 #include "compile/code_generator.h"
 #include "engine/call_rows.h"
+#include "engine/fast_scorer.h"
+#include "engine/fitness_cache.h"
 #include "engine/progress_reporter.h"
 #include "random/random.h"
 #include "workspace/data_file.h"
@@ -89,6 +91,14 @@ class CEngine {
     std::string activationSource;
 
     CallRows callRows;  // `rows` with the constants, as compiled programs read them
+
+    // Scoring through the fast scorers (one per slot) rather than compiling each program into its
+    // code buffer and calling it per row; both give the same fitness. IA-32 keeps the literal way.
+    bool literalScoring = !kFastScoring;
+    std::vector<std::unique_ptr<FastScorer>> scorers;
+    FitnessCache knownFitness;  // of programs scored on all rows this run
+    std::vector<float> populationFitness;  // this generation's, in population order
+    FitnessRules Rules() const;
 };
 
 // The run's thread procedure; `holdingRunMutex` is called once the run holds runMutex.

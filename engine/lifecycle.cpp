@@ -35,6 +35,10 @@ void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current,
     inputCount = preparedInputCount;
     GenerateConstants();
     callRows = MakeCallRows(rows, inputCount, constants);
+    knownFitness.Clear();
+    scorers.resize(generators.size());
+    for (std::unique_ptr<FastScorer>& scorer : scorers)
+        if (!scorer) scorer = std::make_unique<FastScorer>();
 }
 
 // Returns once the new run holds runMutex, so a Stop right after finds it active.

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "tests/engine_test_support.h"
 
@@ -158,6 +160,37 @@ TEST(Breeding, WinnerAndRunnerUp) {
         EXPECT_EQ(w.winner, c.winner) << ::testing::PrintToString(c.scores);
         EXPECT_EQ(w.runnerUp, c.runnerUp) << ::testing::PrintToString(c.scores);
     }
+}
+
+}  // namespace
+
+namespace {
+
+float AddedOneByOne(float fitness, std::uint64_t rounds) {
+    float sum = 0;
+    for (std::uint64_t round = 0; round < rounds; ++round) sum += fitness;
+    return sum;
+}
+
+// Sums that cross many binades, fitnesses on a tie between two units of the sum (halves, round
+// numbers), subnormal and huge ones, and the ends of the float range.
+TEST(Breeding, RepeatedSumEqualsAddingOneByOne) {
+    std::mt19937 random(11);
+    std::vector<float> fitnesses = {0.5f, 41.5f, 500000.0f, 3.0f, 1.0f / 3, 1e-45f, 1e-39f, 3e38f, 1.7e38f, -2.75f,
+                                    -0.0f, 0.0f, INFINITY, -INFINITY, 16777215.0f, 8388609.0f, 1e-20f, 7.0e-39f};
+    for (int i = 0; i < 300; ++i) {
+        const int bits = std::uniform_int_distribution<int>(1, 24)(random);  // significant bits
+        const float mantissa = static_cast<float>(random() % (1u << bits) | 1u);
+        fitnesses.push_back(std::ldexp(mantissa, std::uniform_int_distribution<int>(-160, 100)(random)));
+    }
+    for (float fitness : fitnesses) {
+        for (std::uint64_t rounds : {0, 1, 2, 3, 5, 200, 2000, 77777}) {
+            const float expected = AddedOneByOne(fitness, rounds), actual = RepeatedSum(fitness, rounds);
+            EXPECT_EQ(std::memcmp(&expected, &actual, sizeof actual), 0)
+                << std::hexfloat << fitness << " x " << rounds << ": " << expected << " != " << actual;
+        }
+    }
+    EXPECT_TRUE(std::isnan(RepeatedSum(NAN, 3)));
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+#include "engine/fitness_cache.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+std::uint64_t Hash(std::string_view key) {  // FNV-1a, then a final mix for the low bits
+    std::uint64_t hash = 14695981039346656037ull;
+    for (char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return hash ^ (hash >> 29);
+}
+
+}  // namespace
+
+const FitnessCache::Slot* FitnessCache::Locate(std::string_view key, std::uint64_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.length == 0) return &slot;
+        if (slot.hash == hash && key == std::string_view(keys_).substr(slot.offset, slot.length)) return &slot;
+    }
+}
+
+bool FitnessCache::Find(std::string_view key, float& fitness) const {
+    if (size_ == 0) return false;
+    const Slot* slot = Locate(key, Hash(key));
+    if (slot->length == 0) return false;
+    fitness = slot->fitness;
+    return true;
+}
+
+void FitnessCache::Insert(std::string_view key, float fitness) {
+    if (size_ >= kMaxEntries) Clear();
+    if (2 * (size_ + 1) > slots_.size()) Grow();
+    const std::uint64_t hash = Hash(key);
+    Slot& slot = const_cast<Slot&>(*Locate(key, hash));
+    slot = {hash, static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()), fitness};
+    keys_.append(key);
+    ++size_;
+}
+
+// Keeps the table and the key storage for the next keys.
+void FitnessCache::Clear() {
+    if (size_ == 0) return;
+    std::fill(slots_.begin(), slots_.end(), Slot{});
+    keys_.clear();
+    size_ = 0;
+}
+
+void FitnessCache::TakeFrom(FitnessCache& other) {
+    for (const Slot& slot : other.slots_) {
+        if (slot.length == 0) continue;
+        const std::string_view key = std::string_view(other.keys_).substr(slot.offset, slot.length);
+        float known;
+        if (!Find(key, known)) Insert(key, slot.fitness);
+    }
+    other.Clear();
+}
+
+void FitnessCache::Grow() {
+    const std::size_t grown = slots_.empty() ? 1024 : 2 * slots_.size();
+    std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(grown));
+    for (const Slot& slot : old) {
+        if (slot.length == 0) continue;
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = slot.hash & mask;
+        while (slots_[i].length != 0) i = (i + 1) & mask;
+        slots_[i] = slot;
+    }
+}

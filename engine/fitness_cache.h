@@ -1,0 +1,40 @@
+#pragma once
+// Fitness of programs already scored on one row set, by the key of their live part: two programs
+// with the same key have the same value on every row, so the same fitness. Open addressing over
+// keys kept one after another in one string, so inserting allocates only when a table grows.
+//
+// Not thread-safe; several threads may Find at once while nobody inserts.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class FitnessCache {
+  public:
+    bool Find(std::string_view key, float& fitness) const;
+    // Adds a key that is not present. Past `kMaxEntries` the cache starts again empty.
+    void Insert(std::string_view key, float fitness);
+    void Clear();
+    std::size_t Size() const { return size_; }
+
+    // Moves every entry of `other` into this cache and empties `other`.
+    void TakeFrom(FitnessCache& other);
+
+    static constexpr std::size_t kMaxEntries = std::size_t{1} << 22;
+
+  private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;  // 0: free (keys are never empty)
+        float fitness = 0;
+    };
+
+    const Slot* Locate(std::string_view key, std::uint64_t hash) const;
+    void Grow();
+
+    std::vector<Slot> slots_;
+    std::string keys_;
+    std::size_t size_ = 0;
+};

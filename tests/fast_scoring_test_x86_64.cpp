@@ -1,0 +1,163 @@
+// The fast scorer against compiling each program and calling EvaluateFitness, bit for bit, on
+// random programs and rows full of special values, for every fitness rule.
+#include <gtest/gtest.h>
+
+#include <iomanip>
+#include <sstream>
+
+#include "compile/training_rows.h"
+#include "engine/fast_scorer.h"
+#include "tests/engine_test_support.h"
+#include "tests/random_programs.h"
+
+namespace {
+
+struct Case {
+    const char* name;
+    std::int32_t type;
+    std::int32_t functionFlags;
+    float worstFitness;
+    int dataRows;
+    int omega;                  // Filter windows
+    std::vector<float> classes;  // Classifier targets drawn from these, else random values
+    bool plainInputs = false;  // inputs without special values, a few targets NaN or infinite
+};
+
+// 600 rows are three kernel blocks, so the early end and the NaN rule meet block edges.
+const Case kCases[] = {
+    {"Regression", Regression, 0x7FF, 1e6f, 600, 0, {}},
+    {"RegressionEarlyEnd", Regression, 0x7FF, 40.0f, 600, 0, {}},
+    {"RegressionEarlyEndBeforeNanTargets", Regression, 0x00F, 40.0f, 600, 0, {}, true},
+    {"RegressionNegativeWorst", Regression, 0x0FF, -3.0f, 300, 0, {}},
+    {"RegressionNanWorst", Regression, 0x0FF, std::numeric_limits<float>::quiet_NaN(), 300, 0, {}},
+    {"RegressionInfiniteWorst", Regression, 0x0FF, std::numeric_limits<float>::infinity(), 300, 0, {}},
+    {"Classifier", Classifier, 0x3FF, 1e6f, 600, 0, {0.0f, 1.0f, 0.5f, -1.0f}},
+    {"ClassifierTanh", Classifier, 0x7FF, 1e6f, 600, 0, {-1.0f, 1.0f, 0.0f}},
+    {"ClassifierEarlyEnd", Classifier, 0x0FF, 20.0f, 600, 0, {0.0f, 1.0f}},
+    {"Filter", Filter, 0x7FF, 1e6f, 520, 1, {}},
+    {"NoRows", Regression, 0x0FF, -8.0f, 0, 0, {}},
+};
+
+DataTable RandomTable(std::mt19937& random, const Case& c) {
+    DataTable table(static_cast<std::size_t>(c.dataRows));
+    for (std::vector<float>& row : table) {
+        for (int input = 0; input < 3; ++input)
+            row.push_back(c.plainInputs ? std::uniform_real_distribution<float>(1, 3)(random) : RandomValue(random));
+        const bool special = c.plainInputs ? random() % 97 == 0 : random() % 50 == 0;
+        if (!c.classes.empty()) {
+            row.push_back(c.classes[std::uniform_int_distribution<std::size_t>(0, c.classes.size() - 1)(random)]);
+        } else {
+            const float nonFinite = random() % 2 ? std::numeric_limits<float>::quiet_NaN() : INFINITY;
+            const float odd = c.plainInputs ? nonFinite : RandomValue(random);
+            row.push_back(special ? odd : std::uniform_real_distribution<float>(-3, 3)(random));
+        }
+    }
+    return table;
+}
+
+// The first program whose fast fitness differs from the literal one, or "".
+std::string FirstMismatch(const Case& c, unsigned seed) {
+    std::mt19937 random(seed);
+    CEngine engine;
+    engine.settings.type = c.type;
+    engine.settings.functionFlags = c.functionFlags;
+    engine.settings.worstFitness = c.worstFitness;
+    engine.settings.omega = c.omega;
+    PrepareTrainingRows(RandomTable(random, c), engine.settings, engine.rows, engine.inputCount);
+    engine.constants = {0.5f, -2.0f, 3.0e-39f};
+    const CallRows rows = MakeCallRows(engine.rows, engine.inputCount, engine.constants);
+    engine.codeBuffers.resize(1);
+
+    std::vector<Program> programs;
+    const int columns = engine.inputCount + static_cast<int>(engine.constants.size());
+    for (int p = 0; p < 400; ++p) programs.push_back(RandomProgram(random, columns, true));
+    for (int p = 0; p < 100; ++p) programs.push_back(programs[random() % programs.size()]);  // twins
+    std::vector<const Program*> pointers;
+    for (const Program& program : programs) pointers.push_back(&program);
+
+    FastScorer scorer;
+    scorer.Bind(rows, engine.inputCount, {c.type == Classifier, (c.functionFlags & Tanh) != 0, c.worstFitness},
+                nullptr);
+    for (int pass = 0; pass < 2; ++pass) {  // the second pass comes from the cache
+        std::vector<float> fast(programs.size());
+        scorer.Score(pointers.data(), pointers.size(), fast.data());
+        for (std::size_t p = 0; p < programs.size(); ++p) {
+            Compile(engine.codeBuffers[0], programs[p]);
+            const float literal = engine.EvaluateFitness(0, rows);
+            if (std::memcmp(&literal, &fast[p], sizeof literal) == 0) continue;
+            std::ostringstream text;
+            text << c.name << " seed " << seed << " pass " << pass << " program #" << p << ":" << std::hex
+                 << std::setfill('0');
+            for (std::uint8_t byte : programs[p]) text << " " << std::setw(2) << int(byte);
+            text << std::dec << std::setprecision(9) << "\nliteral " << literal << ", fast " << fast[p];
+            return text.str();
+        }
+    }
+    return "";
+}
+
+TEST(FastScoring, MatchesTheLiteralPathForEveryRule) {
+    BuildTanhTable();
+    BuildSigmoidTable();
+    for (const Case& c : kCases) EXPECT_EQ(FirstMismatch(c, 7), "") << c.name;
+}
+
+}  // namespace
+
+namespace {
+
+// The same run twice, once scored the literal way: the same reports, sources, fitnesses and last
+// population. One core, so that breeding draws rand() in one order.
+TEST(FastScoring, WholeRunsReportAsTheLiteralPath) {
+    const struct {
+        const char* name;
+        std::int32_t type, functionFlags, omega;
+        float worstFitness;
+        std::vector<float> classes;
+    } cases[] = {
+        {"Regression", Regression, 0x7FF, 0, 1e6f, {}},
+        {"RegressionEarlyEnd", Regression, 0x0FF, 0, 30.0f, {}},
+        {"Classifier", Classifier, 0x2FF, 0, 1e6f, {0.0f, 1.0f}},
+        {"ClassifierTanh", Classifier, 0x4CF, 0, 1e6f, {-1.0f, 1.0f}},
+        {"Filter", Filter, 0x1CF, 1, 1e6f, {}},
+    };
+    for (const auto& c : cases) {
+        std::mt19937 random(5);
+        DataTable table(300);
+        for (std::vector<float>& row : table) {
+            row = {std::uniform_real_distribution<float>(-2, 2)(random), std::uniform_real_distribution<float>(-2, 2)(random)};
+            row.push_back(c.classes.empty() ? row[0] * row[0] + row[0] * row[1] : c.classes[random() % c.classes.size()]);
+        }
+        CSettingsSerializer settings = SmallSettings();
+        settings.type = c.type;
+        settings.functionFlags = c.functionFlags;
+        settings.omega = c.omega;
+        settings.worstFitness = c.worstFitness;
+        settings.startingPopulation = settings.population = 200;
+        settings.generations = 6;
+        settings.maxFunctions = 12;
+        settings.dummyInputs = 4;
+        settings.tournamentSize = 6;
+        settings.tournamentDataPercent = 20;
+        settings.cores = 1;
+        RecordingReporter reporters[2];
+        Population populations[2];
+        for (int literal = 0; literal < 2; ++literal) {
+            CEngine engine;
+            engine.Initialise(reporters[literal], settings, table);
+            for (std::size_t slot = 0; slot < engine.generators.size(); ++slot) engine.generators[slot]->Seed(77);
+            engine.GenerateConstants();
+            engine.callRows = MakeCallRows(engine.rows, engine.inputCount, engine.constants);
+            engine.literalScoring = literal == 1;
+            std::srand(3);
+            RunCoordinator(&engine);
+            populations[literal] = engine.population;
+        }
+        EXPECT_EQ(reporters[0].Calls(), reporters[1].Calls()) << c.name;
+        EXPECT_EQ(reporters[0].sources, reporters[1].sources) << c.name;
+        EXPECT_EQ(reporters[0].fitnesses, reporters[1].fitnesses) << c.name;
+        EXPECT_EQ(populations[0], populations[1]) << c.name;
+    }
+}
+
+}  // namespace
