@@ -1,5 +1,5 @@
-// x86-64: each piece of the live part becomes a loop over the rows, x87 arithmetic on memory
-// operands, the value stored as a float per row. The x87 stack holds one value at most, so the
+// x86-64: each piece of the live part becomes a loop over the rows, four at a time, x87 arithmetic
+// on memory operands, the value stored as a float per row. The x87 stack holds one value at most, so the
 // pop forms of the stack machine become the memory forms: both round the same result once.
 //
 // A piece is a System V function
@@ -20,16 +20,26 @@ const std::uint8_t kEnter[] = {
     0xD9, 0x7C, 0x24, 0xF8,                    // fnstcw word ptr [rsp-8]
     0x66, 0xC7, 0x44, 0x24, 0xFA, 0x7F, 0x03,  // mov word ptr [rsp-6],37Fh
     0xD9, 0x6C, 0x24, 0xFA,                    // fldcw word ptr [rsp-6]
-};
-const std::uint8_t kLoadIn[] = {
-    0xD9, 0x02,                                // fld dword ptr [rdx]
+    0x4C, 0x8D, 0x0C, 0x76,                    // lea r9,[rsi+rsi*2]
+    0x4C, 0x8D, 0x14, 0xB5, 0, 0, 0, 0,        // lea r10,[rsi*4]
+    0x49, 0x83, 0xF8, 0x04,                    // cmp r8,4
+    0x0F, 0x82,                                // jb rel32 (to the single rows), rel32 follows
 };
 const std::uint8_t kMakeNan[] = {
     0xD9, 0xEE,                                // fldz
     0xD8, 0xF0,                                // fdiv st(0),st(0): the indefinite NaN
 };
-const std::uint8_t kStoreOut[] = {
-    0xD9, 0x19,                                // fstp dword ptr [rcx]
+const std::uint8_t kNextFourRows[] = {
+    0x4C, 0x01, 0xD7,                          // add rdi,r10
+    0x48, 0x83, 0xC2, 0x10,                    // add rdx,16
+    0x48, 0x83, 0xC1, 0x10,                    // add rcx,16
+    0x49, 0x83, 0xE8, 0x04,                    // sub r8,4
+    0x49, 0x83, 0xF8, 0x04,                    // cmp r8,4
+    0x0F, 0x83,                                // jae rel32, rel32 follows
+};
+const std::uint8_t kAnyRowLeft[] = {
+    0x4D, 0x85, 0xC0,                          // test r8,r8
+    0x0F, 0x84,                                // jz rel32 (to the end), rel32 follows
 };
 const std::uint8_t kNextRow[] = {
     0x48, 0x01, 0xF7,                          // add rdi,rsi
@@ -42,47 +52,87 @@ const std::uint8_t kLeave[] = {
     0xD9, 0x6C, 0x24, 0xF8,                    // fldcw word ptr [rsp-8]
     0xC3,                                      // ret
 };
+
+// Row k of four: [rdi+disp32], [rdi+rsi+disp32], [rdi+rsi*2+disp32], [rdi+r9+disp32]. The first
+// byte is a REX prefix or none, then the x87 escape, ModRM, SIB.
+struct RowAddress {
+    std::uint8_t rex, modrmLow, sib;
+};
+const RowAddress kRowAddress[4] = {
+    {0,    0x87, 0},                           // mod 10, rm rdi
+    {0,    0x84, 0x37},                        // mod 10, SIB: rsi*1 + rdi
+    {0,    0x84, 0x77},                        // mod 10, SIB: rsi*2 + rdi
+    {0x42, 0x84, 0x0F},                        // REX.X, mod 10, SIB: r9*1 + rdi
+};
 // clang-format on
 
-constexpr std::uint8_t kRowOperand = 0x87;  // ModRM mod 10, rm rdi: [rdi+disp32]
-constexpr std::size_t kMemoryForm = 6;
-constexpr std::size_t kPieceFixed = sizeof(kEnter) + sizeof(kMakeNan) + sizeof(kStoreOut) + sizeof(kNextRow) + 4 +
-                                    sizeof(kLeave);
+constexpr std::size_t kRowOperandSize = 8;   // REX, escape, ModRM, SIB, disp32 at most
+constexpr std::size_t kValueOperandSize = 3;  // fld or fstp dword ptr [rdx/rcx+disp8]
+constexpr std::size_t kPieceFixed = sizeof(kEnter) + 4 + sizeof(kNextFourRows) + 4 + sizeof(kAnyRowLeft) + 4 +
+                                    sizeof(kNextRow) + 4 + sizeof(kLeave) + 5 * (sizeof(kMakeNan) + kValueOperandSize);
 
 using PieceFunction = void (*)(const float*, std::size_t, const float*, float*, std::size_t);
 
-// fld, fadd, fsub, fmul or fdiv of the float at `column` of the row.
-void EmitRowOperand(ByteWriter& out, std::uint8_t escape, std::uint8_t digit, std::uint16_t column) {
+// fld, fadd, fsub, fmul or fdiv of the float at `column` of row k.
+void EmitRowOperand(ByteWriter& out, std::uint8_t escape, std::uint8_t digit, int k, std::uint16_t column) {
+    const RowAddress& address = kRowAddress[k];
+    if (address.rex != 0) out.Byte(address.rex);
     out.Byte(escape);
-    out.Byte(static_cast<std::uint8_t>(kRowOperand | digit << 3));
+    out.Byte(static_cast<std::uint8_t>(address.modrmLow | digit << 3));
+    if (address.sib != 0) out.Byte(address.sib);
     out.Dword(4u * column);
 }
 
-void EmitStart(ByteWriter& out, const LiveStep& start, bool fromValues) {
+// fld dword ptr [rdx+4k] (the helper's value of row k) or fstp dword ptr [rcx+4k].
+void EmitValueOperand(ByteWriter& out, bool store, int k) {
+    out.Byte(0xD9);
+    out.Byte(store ? 0x59 : 0x42);
+    out.Byte(static_cast<std::uint8_t>(4 * k));
+}
+
+void EmitRow(ByteWriter& out, const LiveStep* first, const LiveStep* last, bool fromValues, int k) {
+    static const std::uint8_t digits[] = {0, 4, 1, 6};  // add, sub, mul, div
     if (fromValues) {
-        out.Bytes(kLoadIn);
-    } else if (start.kind == StepKind::Nan) {
+        EmitValueOperand(out, false, k);
+    } else if (first->kind == StepKind::Nan) {
         out.Bytes(kMakeNan);
     } else {
-        EmitRowOperand(out, 0xD9, 0, start.column);  // fld
+        EmitRowOperand(out, 0xD9, 0, k, first->column);  // fld
     }
+    for (const LiveStep* step = fromValues ? first : first + 1; step != last; ++step) {
+        const int which = static_cast<int>(step->kind) - static_cast<int>(StepKind::Add);
+        EmitRowOperand(out, 0xD8, digits[which], k, step->column);
+    }
+    EmitValueOperand(out, true, k);
 }
 
-void EmitArithmetic(ByteWriter& out, const LiveStep& step) {
-    static const std::uint8_t digits[] = {0, 4, 1, 6};  // add, sub, mul, div
-    const int which = static_cast<int>(step.kind) - static_cast<int>(StepKind::Add);
-    EmitRowOperand(out, 0xD8, digits[which], step.column);
+// The relative jump whose rel32 ends at `end` goes to `target`.
+void Link(std::uint8_t* end, const std::uint8_t* target) {
+    const auto relative = static_cast<std::uint32_t>(target - end);
+    std::memcpy(end - 4, &relative, 4);
 }
 
+// Four rows an iteration while four are left, then one at a time.
 std::uint8_t* EmitPiece(std::uint8_t* at, const LiveStep* first, const LiveStep* last, bool fromValues) {
     ByteWriter out{at};
     out.Bytes(kEnter);
-    std::uint8_t* const loop = out.at;
-    EmitStart(out, *first, fromValues);
-    for (const LiveStep* step = fromValues ? first : first + 1; step != last; ++step) EmitArithmetic(out, *step);
-    out.Bytes(kStoreOut);
+    out.Dword(0);
+    std::uint8_t* const toSingleRows = out.at;
+    std::uint8_t* const fourRows = out.at;
+    for (int k = 0; k < 4; ++k) EmitRow(out, first, last, fromValues, k);
+    out.Bytes(kNextFourRows);
+    out.Dword(0);
+    Link(out.at, fourRows);
+    Link(toSingleRows, out.at);
+    out.Bytes(kAnyRowLeft);
+    out.Dword(0);
+    std::uint8_t* const toEnd = out.at;
+    std::uint8_t* const singleRow = out.at;
+    EmitRow(out, first, last, fromValues, 0);
     out.Bytes(kNextRow);
-    out.Dword(static_cast<std::uint32_t>(loop - (out.at + 4)));
+    out.Dword(0);
+    Link(out.at, singleRow);
+    Link(toEnd, out.at);
     out.Bytes(kLeave);
     return out.at;
 }
@@ -108,7 +158,7 @@ void ApplyHelperBlock(int helper, float* values, std::size_t count) {
 void RowKernel::Prepare(int slot, const LiveProgram& live) {
     Plan& plan = plans_[slot];
     plan.pieces.clear();
-    const std::size_t worst = (live.steps.size() + 1) * (kPieceFixed + kMemoryForm);
+    const std::size_t worst = (live.steps.size() + 1) * (kPieceFixed + 5 * kRowOperandSize);
     if (plan.code.size() < worst) plan.code = ExecutableMemory((worst + 4095) / 4096 * 4096);
 
     std::uint8_t* at = plan.code.data();

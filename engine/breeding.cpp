@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -25,11 +26,17 @@ std::size_t Copies(float fitness, SelectionLine line, float mean, std::size_t ro
 // error in Q never oversteps, and single additions finish the binade. Returns how many were taken.
 std::uint64_t AddWithinBinade(float& sum, float fitness, std::uint64_t limit) {
     if (!(sum >= 0x1p-100f && sum <= std::numeric_limits<float>::max()) || !std::isfinite(fitness)) return 0;
-    int exponent;
-    std::frexp(sum, &exponent);
-    const double unit = std::ldexp(1.0, exponent - 1 - 23);
-    const double units = fitness / unit, step = std::round(units);  // both exact
-    if (std::abs(units - step) == 0.5 || step < 1) return 0;
+    std::uint32_t bits;
+    std::memcpy(&bits, &sum, sizeof bits);
+    const int exponent = static_cast<int>(bits >> 23) - 127;  // sum is normal here
+    const std::uint64_t unitBits = static_cast<std::uint64_t>(exponent - 23 + 1023) << 52;
+    double unit;
+    std::memcpy(&unit, &unitBits, sizeof unit);
+    const double units = fitness / unit;  // exact: a power of two apart
+    if (!(units >= 0.5 && units < 0x1p52)) return 0;
+    const double below = static_cast<double>(static_cast<std::uint64_t>(units));
+    if (units - below == 0.5) return 0;  // halfway: ties to even alternate
+    const double step = static_cast<double>(static_cast<std::uint64_t>(units + 0.5));
     const double start = sum / unit;
     const double q = (0x1p24 - start - units) / step;
     if (q < 2) return 0;

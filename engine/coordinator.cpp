@@ -127,21 +127,9 @@ void RunBreedingWorkers(CEngine& e, const CallRows& tournamentRows) {
 // fit already did.
 bool RunGenerations(CEngine& e) {
     for (int g = 0; g < e.settings.generations; ++g) {
-        if (e.StopRequested()) return true;
-        ResetStatistics(e);
-        const Scored scored = ScorePopulation(e, g);
-        if (scored == Scored::Stopped) return true;
-        if (scored == Scored::PerfectFit) return false;
-        if (g + 1 >= e.settings.generations) {
-            e.reporter->GenerationCompleted(g);
-            return true;
-        }
-        e.reporter->BreedingStarted();
-        RunBreedingWorkers(e, DrawTournamentRows(e));
-        std::swap(e.population, e.nextPopulation);
-        e.nextPopulation.clear();
-        e.reporter->BreedingStopped();
-        e.reporter->GenerationCompleted(g);
+        const GenerationEnd end = RunGeneration(e, g);
+        if (end == GenerationEnd::PerfectFit) return false;
+        if (end != GenerationEnd::Next) return true;
     }
     return true;
 }
@@ -154,6 +142,25 @@ void Run(CEngine& e) {
 }
 
 }  // namespace
+
+GenerationEnd RunGeneration(CEngine& e, int g) {
+    if (e.StopRequested()) return GenerationEnd::Stopped;
+    ResetStatistics(e);
+    const Scored scored = ScorePopulation(e, g);
+    if (scored == Scored::Stopped) return GenerationEnd::Stopped;
+    if (scored == Scored::PerfectFit) return GenerationEnd::PerfectFit;
+    if (g + 1 >= e.settings.generations) {
+        e.reporter->GenerationCompleted(g);
+        return GenerationEnd::Last;
+    }
+    e.reporter->BreedingStarted();
+    RunBreedingWorkers(e, DrawTournamentRows(e));
+    std::swap(e.population, e.nextPopulation);
+    e.nextPopulation.clear();
+    e.reporter->BreedingStopped();
+    e.reporter->GenerationCompleted(g);
+    return GenerationEnd::Next;
+}
 
 // Holds runMutex for the whole run and releases it last, whatever happens; a failure is reported
 // on one line and ends the run like a stop.

@@ -101,5 +101,9 @@ class CEngine {
     FitnessRules Rules() const;
 };
 
+// One generation g of a run: scoring with its reports, then breeding unless it is the last.
+enum class GenerationEnd { Next, Last, Stopped, PerfectFit };
+GenerationEnd RunGeneration(CEngine& e, int g);
+
 // The run's thread procedure; `holdingRunMutex` is called once the run holds runMutex.
 int RunCoordinator(CEngine* engine, const std::function<void()>& holdingRunMutex = {});

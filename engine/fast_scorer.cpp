@@ -14,11 +14,13 @@ constexpr std::uint32_t kMissLimit = 1u << 24;  // a float sum of ones stops gro
 template <int K>
 void AccumulateSquares(const float* const* y, const float* target, std::size_t count, float* acc) {
     float sums[K];
-    for (int k = 0; k < K; ++k) sums[k] = acc[k];
+    const float* rows[K];
+    for (int k = 0; k < K; ++k) sums[k] = acc[k], rows[k] = y[k];
     for (std::size_t r = 0; r < count; ++r) {
         const float t = target[r];
+#pragma GCC unroll 8
         for (int k = 0; k < K; ++k) {
-            const float d = y[k][r] - t;
+            const float d = rows[k][r] - t;
             sums[k] += d * d;
         }
     }
@@ -104,12 +106,12 @@ void FastScorer::Queue(const std::vector<std::uint8_t>& program, std::size_t out
         AppendLiveKey(live_, key_);
     }
     float known;
-    if (Lookup(key_, known)) {
+    if (useCache && Lookup(key_, known)) {
         ++counts.known;
         fitness[output] = known;
         return;
     }
-    for (std::size_t k = 0; k < pendingCount_; ++k) {
+    for (std::size_t k = 0; useCache && k < pendingCount_; ++k) {
         const Pending& twin = pending_[k];
         if (std::string_view(pendingKeys_).substr(twin.keyBegin, twin.keyEnd - twin.keyBegin) == key_) {
             ++counts.known;
@@ -139,7 +141,7 @@ void FastScorer::Flush(float* fitness) {
     for (std::size_t k = 0; k < pendingCount_; ++k) {
         const Pending& done = pending_[k];
         for (std::size_t output : done.outputs) fitness[output] = done.fitness;
-        own_.Insert(std::string_view(pendingKeys_).substr(done.keyBegin, done.keyEnd - done.keyBegin),
+        if (useCache) own_.Insert(std::string_view(pendingKeys_).substr(done.keyBegin, done.keyEnd - done.keyBegin),
                     done.fitness);
     }
     pendingKeys_.clear();
@@ -187,8 +189,8 @@ void FastScorer::Evaluate(std::size_t count) {
                 sums[k] = activeSums[a];
                 nan = std::isnan(sums[k]) && AnyNan(y[a], block);
             }
-            const bool past =
-                sums[k] > worst && (rules_.classifier || first + block >= lastNonFiniteTarget_);
+            const bool past = earlyEnd && sums[k] > worst &&
+                              (rules_.classifier || first + block >= lastNonFiniteTarget_);
             if (nan || past) {
                 pending_[k].fitness = worst * 0.5f;
                 done[k] = true;

@@ -43,6 +43,9 @@ class FastScorer {
 
     FitnessCache& OwnCache() { return own_; }
     ScoringCounts counts;
+    // Both on in learning; the benchmark measures the kernel without them.
+    bool useCache = true;
+    bool earlyEnd = true;
 
   private:
     struct Pending {

@@ -1,0 +1,194 @@
+// Learning speed on the standard configuration, the fast scoring beside the literal one.
+//
+//   cmake -S . -B build/bench -G Ninja -DTARVO_BENCH=ON -DTARVO_TESTS=OFF && cmake --build build/bench
+//   build/bench/learning_bench [--fast-only] [--no-throughput] [ROWS ...]
+//       (rows default to 100 1000 10000 100000; --fast-only leaves the literal figures out)
+//
+// Standard configuration: Regression; + - * / sin cos; ROTB; starting and standard population
+// 1,000; 4 dummy inputs; crossover 70; mutation 10; tournament size 6; tournament data 20; worst
+// fitness 1e6; at most 20 functions. Data: y = x0*x0 + x0*x1 with x0, x1 uniform in [-2, 2] and a
+// noise of 1e-4, so that no program ends the run with a perfect fit. Fixed seeds throughout.
+//
+// Prints (a) kernel throughput: original instructions x rows per second on one core, on all
+// programs of a random population (standard mix, then arithmetic only), without the fitness cache
+// and the early end; (b) one whole generation (scoring plus breeding) in ms, the median of three
+// after a first one, on 1 and 2 cores, fast and literal, with the cache hits and the rows the
+// early end left out.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class SilentReporter : public UIUpdater {
+  public:
+    void BreedingStarted() override {}
+    void BreedingStopped() override {}
+    void Tick() override {}
+    void EngineStarted(int) override {}
+    void EngineStopped() override {}
+    void NewBestFit(std::string, int, float) override {}
+    void GenerationCompleted(int) override {}
+    void SetOutputDirectory(std::string) override {}
+    void RunFailed(std::string) override {}
+};
+
+CSettingsSerializer StandardSettings(std::int32_t functionFlags, int cores) {
+    CSettingsSerializer s{};
+    s.type = Regression;
+    s.functionFlags = functionFlags;
+    s.randomAlgorithm = ROTB;
+    s.startingPopulation = 1000;
+    s.population = 1000;
+    s.dummyInputs = 4;
+    s.generations = 1000000;
+    s.crossoverPercent = 70;
+    s.mutationPercent = 10;
+    s.tournamentSize = 6;
+    s.tournamentDataPercent = 20;
+    s.maxFunctions = 20;
+    s.worstFitness = 1e6f;
+    s.cores = cores;
+    return s;
+}
+
+constexpr std::int32_t kStandardMix = Addition | Subtraction | Multiplication | Division | Sin | Cos;
+constexpr std::int32_t kArithmetic = Addition | Subtraction | Multiplication | Division;
+
+DataTable StandardData(int rows) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> x(-2, 2);
+    std::normal_distribution<float> noise(0, 1e-4f);
+    DataTable table;
+    for (int r = 0; r < rows; ++r) {
+        const float x0 = x(random), x1 = x(random);
+        table.push_back({x0, x1, x0 * x0 + x0 * x1 + noise(random)});
+    }
+    return table;
+}
+
+// An engine ready for generation 0, the same on every call.
+void Prepare(CEngine& engine, UIUpdater& reporter, const CSettingsSerializer& settings, const DataTable& table,
+             bool literal) {
+    engine.Initialise(reporter, settings, table);
+    for (std::size_t slot = 0; slot < engine.generators.size(); ++slot)
+        engine.generators[slot]->Seed(static_cast<int>(1000 + slot));
+    engine.GenerateConstants();
+    engine.callRows = MakeCallRows(engine.rows, engine.inputCount, engine.constants);
+    engine.literalScoring = literal;
+    std::srand(1);
+    engine.GenerateRandomPopulation();
+}
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+// Time this thread has run: throughput per core, undisturbed by other processes.
+double ThreadSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+void KernelThroughput(const char* name, std::int32_t functionFlags, int rows) {
+    SilentReporter reporter;
+    CEngine engine;
+    Prepare(engine, reporter, StandardSettings(functionFlags, 1), StandardData(rows), false);
+    std::vector<const Program*> programs;
+    double instructions = 0;
+    for (const Program& program : engine.population) {
+        programs.push_back(&program);
+        instructions += static_cast<double>(program.size() / 3);
+    }
+    FastScorer& scorer = *engine.scorers[0];
+    scorer.useCache = scorer.earlyEnd = false;
+    scorer.Bind(engine.callRows, engine.inputCount, engine.Rules(), nullptr);
+    std::vector<float> fitness(programs.size());
+    double best = 1e30;
+    for (int round = 0; round < 5; ++round) {
+        const double start = ThreadSeconds();
+        scorer.Score(programs.data(), programs.size(), fitness.data());
+        best = std::min(best, ThreadSeconds() - start);
+    }
+    std::printf("%-16s %8d rows  %6.2f G instruction-rows/s  (%.1f instructions a program, %.0f%% read only constants)\n",
+                name, rows, instructions * rows / best / 1e9, instructions / static_cast<double>(programs.size()),
+                100.0 * static_cast<double>(scorer.counts.constant) / static_cast<double>(scorer.counts.programs));
+}
+
+struct GenerationFigures {
+    double ms = 0;
+    double knownShare = 0, skippedShare = 0;
+};
+
+GenerationFigures TimeGenerations(int rows, int cores, bool literal) {
+    SilentReporter reporter;
+    CEngine engine;
+    Prepare(engine, reporter, StandardSettings(kStandardMix, cores), StandardData(rows), literal);
+    const int timed = literal && rows > 10000 ? 1 : 3;
+    std::vector<double> times;
+    for (int g = 0; g <= timed; ++g) {
+        const Clock::time_point start = Clock::now();
+        if (RunGeneration(engine, g) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
+        if (g > 0) times.push_back(Seconds(start) * 1e3);
+    }
+    std::sort(times.begin(), times.end());
+    GenerationFigures figures{times[times.size() / 2]};
+    ScoringCounts all;
+    for (const auto& scorer : engine.scorers) {
+        all.programs += scorer->counts.programs;
+        all.known += scorer->counts.known;
+        all.rows += scorer->counts.rows;
+        all.rowsSkipped += scorer->counts.rowsSkipped;
+    }
+    if (all.programs > 0) {
+        figures.knownShare = static_cast<double>(all.known) / static_cast<double>(all.programs);
+        figures.skippedShare =
+            static_cast<double>(all.rowsSkipped) / static_cast<double>(all.rows + all.rowsSkipped);
+    }
+    return figures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> rowCounts;
+    bool fastOnly = false, throughput = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--fast-only") {
+            fastOnly = true;
+        } else if (std::string(argv[i]) == "--no-throughput") {
+            throughput = false;
+        } else {
+            rowCounts.push_back(std::atoi(argv[i]));
+        }
+    }
+    if (rowCounts.empty()) rowCounts = {100, 1000, 10000, 100000};
+
+    if (throughput) {
+        std::printf("(a) kernel throughput, one core, no cache, no early end\n");
+        KernelThroughput("standard mix", kStandardMix, 10000);
+        KernelThroughput("arithmetic only", kArithmetic, 10000);
+    }
+
+    std::printf("\n(b) one generation, ms (median of 3 after a first)\n");
+    std::printf("%8s %6s %10s %10s %8s %10s %9s\n", "rows", "cores", "fast", "literal", "speedup", "cache hits",
+                "rows left");
+    for (int rows : rowCounts) {
+        for (int cores : {1, 2}) {
+            const GenerationFigures fast = TimeGenerations(rows, cores, false);
+            const GenerationFigures literal = fastOnly ? GenerationFigures{} : TimeGenerations(rows, cores, true);
+            std::printf("%8d %6d %10.2f %10.1f %7.0fx %9.0f%% %8.1f%%\n", rows, cores, fast.ms, literal.ms,
+                        literal.ms / fast.ms, 100 * fast.knownShare, 100 * fast.skippedShare);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
