@@ -66,6 +66,24 @@ void Step(LiveProgram& live, const std::uint8_t* instruction, std::uint32_t n, i
     }
 }
 
+// Whether the instruction at stack depth `depth` starts the chain afresh: a push, or a stack fault
+// that leaves NaN on top whatever came before.
+bool Restarts(Shape shape, int depth) {
+    switch (shape) {
+        case Shape::Load:
+        case Shape::HelperOfInput:
+            return true;
+        case Shape::Arithmetic:
+        case Shape::HelperOfTop:
+            return depth == 0;
+        case Shape::LoadThenPop:
+            return depth == 0 || depth == kX87Slots;
+        case Shape::Nop:
+            break;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool LiveProgram::ReadsOnlyFrom(std::uint32_t firstColumn) const {
@@ -82,16 +100,26 @@ LiveProgram AnalyseProgram(const std::uint8_t* program, std::size_t length) {
     return live;
 }
 
+// Finds the last restart first, so that only the live instructions make steps.
 void AnalyseProgram(const std::uint8_t* program, std::size_t length, LiveProgram& live) {
     live.steps.clear();
     live.instructions = static_cast<std::uint32_t>(length / 3);
-    int depth = 0;
+    std::uint32_t start = 0;
+    int startDepth = 0, depth = 0;
     for (std::uint32_t n = 0; n < live.instructions; ++n) {
-        const std::uint8_t* instruction = program + 3 * static_cast<std::size_t>(n);
-        Step(live, instruction, n, depth);
-        depth = DepthAfter(FormOf(instruction[0]), depth);
+        const OpcodeForm& form = FormOf(program[3 * static_cast<std::size_t>(n)]);
+        if (Restarts(form.shape, depth)) start = n, startDepth = depth;
+        depth = DepthAfter(form, depth);
     }
-    if (depth == 0) Restart(live, Fault(StackFault::Underflow, live.instructions));
+    if (depth == 0) {
+        Restart(live, Fault(StackFault::Underflow, live.instructions));
+        return;
+    }
+    for (std::uint32_t n = start; n < live.instructions; ++n) {
+        const std::uint8_t* instruction = program + 3 * static_cast<std::size_t>(n);
+        Step(live, instruction, n, startDepth);
+        startDepth = DepthAfter(FormOf(instruction[0]), startDepth);
+    }
 }
 
 LiveProgram AnalyseProgram(const std::vector<std::uint8_t>& program) {
