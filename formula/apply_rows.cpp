@@ -24,8 +24,9 @@ Window WindowOf(const CSettingsSerializer& settings) {
 void CheckRowLengths(const DataTable& table, std::size_t inputs, const std::string& dataPath) {
     for (std::size_t r = 0; r < table.size(); ++r) {
         if (table[r].size() < inputs) {
-            throw BadInput(dataPath + ":" + std::to_string(r + 1) + ": the row has " +
-                           std::to_string(table[r].size()) + " values, fewer than the " + std::to_string(inputs) +
+            const std::size_t values = table[r].size();
+            throw BadInput(dataPath + ":" + std::to_string(r + 1) + ": the row holds " + std::to_string(values) +
+                           (values == 1 ? " value" : " values") + ", fewer than the " + std::to_string(inputs) +
                            " inputs of a row");
         }
     }
