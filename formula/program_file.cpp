@@ -159,7 +159,8 @@ std::string FindProgramFile(const std::string& fileOrDirectory) {
         }
     }
     if (best < 0) throw BadInput(fileOrDirectory + ": no program file (program<N>.cpp) in this directory");
-    return fileOrDirectory + "/program" + std::to_string(best) + ".cpp";
+    const bool slash = fileOrDirectory.back() == '/';
+    return fileOrDirectory + (slash ? "program" : "/program") + std::to_string(best) + ".cpp";
 }
 
 ProgramFile ReadProgramFile(const std::string& path) {

@@ -12,6 +12,7 @@ constexpr std::size_t kMostMarkedRows = 200;                          // beyond 
 const char kTargetColour[] = "#1f77b4";
 const char kPredictionColour[] = "#d62728";
 const char kOtherColour[] = "#8c8c8c";
+const char kThresholdColour[] = "#555";
 
 struct Axis {
     double min, max, step;
@@ -43,9 +44,10 @@ Axis ValueAxis(const std::vector<double>& values) {
     return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
 }
 
+// Half a row of room on either side, so the first and last points stand clear of the axes.
 Axis RowAxis(std::size_t rows) {
-    if (rows < 2) return {0, 2, 1};
-    return {1, static_cast<double>(rows), std::max(1.0, NiceStep(static_cast<double>(rows - 1), 8))};
+    const double count = static_cast<double>(std::max<std::size_t>(rows, 1));
+    return {0.5, count + 0.5, std::max(1.0, NiceStep(count, 8))};
 }
 
 std::string Escaped(const std::string& text) {
@@ -111,13 +113,18 @@ void DrawAxes(Plot& plot, const char* valueLabel) {
               (" transform=\"rotate(-90 20 " + Coordinate((kTop + bottom) / 2) + ")\"").c_str());
 }
 
+// The target wide and pale beneath, the prediction narrow on top: both stay visible where they meet.
+const char kTargetLine[] = "stroke-width=\"5\" stroke-opacity=\"0.45\"";
+const char kPredictionLine[] = "stroke-width=\"1.5\"";
+
 // One polyline per run of rows with a finite value.
-void DrawSeries(Plot& plot, const std::vector<std::optional<double>>& series, const char* colour) {
+void DrawSeries(Plot& plot, const std::vector<std::optional<double>>& series, const char* colour,
+                const char* line) {
     std::string points;
     const auto flush = [&] {
         if (!points.empty()) {
-            plot.svg += "<polyline fill=\"none\" stroke=\"" + std::string(colour) +
-                        "\" stroke-width=\"2\" points=\"" + points + "\"/>\n";
+            plot.svg += "<polyline fill=\"none\" stroke=\"" + std::string(colour) + "\" " + line + " points=\"" +
+                        points + "\"/>\n";
         }
         points.clear();
     };
@@ -135,17 +142,15 @@ void DrawSeries(Plot& plot, const std::vector<std::optional<double>>& series, co
 struct LegendEntry {
     std::string label;
     const char* colour;
-    bool dashed;
+    std::string line;  // the line's style; empty for a dot alone
 };
 
 void DrawLegend(Plot& plot, const std::vector<LegendEntry>& entries) {
     const double x = kWidth - kRight + 16;
     double y = kTop + 8;
     for (const LegendEntry& entry : entries) {
-        plot.Line(x, y, x + 24, y,
-                  "stroke=\"" + std::string(entry.colour) + "\" stroke-width=\"2\"" +
-                      (entry.dashed ? " stroke-dasharray=\"6 4\"" : ""));
-        if (!entry.dashed) plot.Dot(x + 12, y, entry.colour);
+        if (!entry.line.empty()) plot.Line(x, y, x + 24, y, "stroke=\"" + std::string(entry.colour) + "\" " + entry.line);
+        if (entry.colour != kThresholdColour) plot.Dot(x + 12, y, entry.colour);
         plot.Text(x + 32, y + 4, entry.label, "start");
         y += 22;
     }
@@ -165,15 +170,20 @@ void DrawClasses(Plot& plot, const std::vector<std::optional<double>>& predictio
                  const std::vector<std::optional<float>>& targets, const ClassRule& rule) {
     for (float threshold : {rule.low, rule.high}) {
         plot.Line(kLeft, plot.Y(threshold), kWidth - kRight, plot.Y(threshold),
-                  "stroke=\"#555\" stroke-dasharray=\"6 4\"");
+                  "stroke=\"" + std::string(kThresholdColour) + "\" stroke-dasharray=\"6 4\"");
     }
+    bool others = false;
     for (std::size_t i = 0; i < predictions.size(); ++i) {
-        if (predictions[i]) plot.Dot(plot.X(i), plot.Y(*predictions[i]), ClassColour(rule, targets[i]));
+        const char* colour = ClassColour(rule, targets[i]);
+        others = others || colour == kOtherColour;
+        if (predictions[i]) plot.Dot(plot.X(i), plot.Y(*predictions[i]), colour);
     }
-    DrawLegend(plot, {{"class " + Format("%g", rule.lowClass), kTargetColour, false},
-                      {"class " + Format("%g", rule.highClass), kPredictionColour, false},
-                      {"other or none", kOtherColour, false},
-                      {"thresholds " + Format("%g", rule.low) + ", " + Format("%g", rule.high), "#555", true}});
+    std::vector<LegendEntry> legend{{"class " + Format("%g", rule.lowClass), kTargetColour, ""},
+                                    {"class " + Format("%g", rule.highClass), kPredictionColour, ""}};
+    if (others) legend.push_back({"no class target", kOtherColour, ""});
+    legend.push_back({"thresholds " + Format("%g", rule.low) + ", " + Format("%g", rule.high), kThresholdColour,
+                      "stroke-dasharray=\"6 4\""});
+    DrawLegend(plot, legend);
 }
 
 std::string Subtitle(std::size_t rows, std::size_t notFinite) {
@@ -210,9 +220,9 @@ std::string SvgChart(const std::vector<float>& values, const std::vector<std::op
     if (classes) {
         DrawClasses(plot, predictions, targets, *classes);
     } else {
-        DrawSeries(plot, goals, kTargetColour);
-        DrawSeries(plot, predictions, kPredictionColour);
-        DrawLegend(plot, {{"target", kTargetColour, false}, {"prediction", kPredictionColour, false}});
+        DrawSeries(plot, goals, kTargetColour, kTargetLine);
+        DrawSeries(plot, predictions, kPredictionColour, kPredictionLine);
+        DrawLegend(plot, {{"target", kTargetColour, kTargetLine}, {"prediction", kPredictionColour, kPredictionLine}});
     }
     return plot.svg + "</svg>\n";
 }
