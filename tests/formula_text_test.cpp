@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 #include "compile/activation.h"
 #include "compile/opcodes.h"
@@ -67,20 +68,16 @@ TEST(FormulaText, OfHandMadePrograms) {
     }
 }
 
-CSettingsSerializer Settings(std::int32_t type, std::int32_t omega, std::int32_t sigma) {
-    CSettingsSerializer settings{};
-    settings.type = type;
-    settings.omega = omega;
-    settings.sigma = sigma;
-    return settings;
-}
-
 // Where every data row has its target, --apply evaluates the very rows learning scores.
 TEST(ApplyRows, AreTheTrainingRowsWhereEveryRowHasATarget) {
     const DataTable table{{1, 2, 10}, {3, 4, 20}, {5, 6, 30}, {7, 8, 40}, {9, 10, 50}, {11, 12, 60}, {13, 14, 70}};
     const std::vector<float> constants{0.5f, -1};
-    for (const CSettingsSerializer& settings :
-         {Settings(Regression, 0, 0), Settings(Classifier, 2, 1), Settings(Filter, 1, 0), Settings(Trend, 1, 1)}) {
+    struct Kind {
+        std::int32_t type, omega, sigma;
+    };
+    for (const Kind kind : {Kind{Regression, 0, 0}, Kind{Classifier, 2, 1}, Kind{Filter, 1, 0}, Kind{Trend, 1, 1}}) {
+        CSettingsSerializer settings{};
+        std::tie(settings.type, settings.omega, settings.sigma) = std::tie(kind.type, kind.omega, kind.sigma);
         std::vector<std::vector<float>> training;
         std::int32_t inputCount = 0;
         PrepareTrainingRows(table, settings, training, inputCount);
