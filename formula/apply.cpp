@@ -71,7 +71,8 @@ std::string SummaryLine(const std::vector<float>& values, const std::vector<std:
     return line + ", mean squared error " + Number(squares / static_cast<double>(withTarget));
 }
 
-void ApplyProgram(const ProgramFile& file, const ApplyRequest& request, std::ostream& out, std::ostream& err) {
+void ApplyProgram(const ProgramFile& file, const ApplyRequest& request, std::ostream& out,
+                  std::ostream& err) {
     const std::vector<float> constants(file.values.begin() + static_cast<std::ptrdiff_t>(request.inputCount),
                                        file.values.end());
     const PreparedRows rows = PrepareApplyRows(ReadDataFile(request.dataPath), request.settings,
@@ -80,8 +81,8 @@ void ApplyProgram(const ProgramFile& file, const ApplyRequest& request, std::ost
     if (!request.chartPath.empty()) {
         std::optional<ClassRule> classes;
         if (request.settings.type == Classifier) classes = ClassRuleOf(request.settings);
-        WriteChart(request.chartPath, SvgChart(values, rows.targets, classes,
-                                               file.path + " on " + request.dataPath));
+        WriteChart(request.chartPath,
+                   SvgChart(values, rows.targets, classes, file.path + " on " + request.dataPath));
     }
     out << ValuesText(values, rows.targets);
     err << SummaryLine(values, rows.targets, request.settings) << "\n";

@@ -25,9 +25,9 @@ void CheckRowLengths(const DataTable& table, std::size_t inputs, const std::stri
     for (std::size_t r = 0; r < table.size(); ++r) {
         if (table[r].size() < inputs) {
             const std::size_t values = table[r].size();
-            throw BadInput(dataPath + ":" + std::to_string(r + 1) + ": the row holds " + std::to_string(values) +
-                           (values == 1 ? " value" : " values") + ", fewer than the " + std::to_string(inputs) +
-                           " inputs of a row");
+            throw BadInput(dataPath + ":" + std::to_string(r + 1) + ": the row holds " +
+                           std::to_string(values) + (values == 1 ? " value" : " values") +
+                           ", fewer than the " + std::to_string(inputs) + " inputs of a row");
         }
     }
 }
@@ -40,14 +40,16 @@ PreparedRows PrepareApplyRows(const DataTable& table, const CSettingsSerializer&
     const Window window = WindowOf(settings);
     const std::int64_t width = window.Width();
     if (static_cast<std::int64_t>(inputCount) % width != 0) {
-        throw BadInput(std::to_string(inputCount) + " inputs do not make windows of " + std::to_string(width) +
-                       " rows each (omega " + std::to_string(window.halfWidth) + " in settings.dat)");
+        throw BadInput(std::to_string(inputCount) + " inputs do not make windows of " +
+                       std::to_string(width) + " rows each (omega " + std::to_string(window.halfWidth) +
+                       " in settings.dat)");
     }
     const std::size_t k = inputCount / static_cast<std::size_t>(width);
     CheckRowLengths(table, k, dataPath);
     PreparedRows rows;
     rows.stride = inputCount + constants.size();
-    const std::int64_t count = static_cast<std::int64_t>(table.size()) - 2 * (window.halfWidth + window.offset);
+    const std::int64_t count =
+        static_cast<std::int64_t>(table.size()) - 2 * (window.halfWidth + window.offset);
     for (std::size_t first = 0; static_cast<std::int64_t>(first) < count; ++first) {
         for (std::size_t r = first; r < first + static_cast<std::size_t>(width); ++r) {
             rows.callRows.insert(rows.callRows.end(), table[r].begin(), table[r].begin() + k);

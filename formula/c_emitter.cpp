@@ -76,11 +76,16 @@ std::string Operand(const Term& term) {
 
 std::string Statement(const FormulaStep& step) {
     switch (step.kind) {
-        case StepKind::Add: return "v += " + Operand(step.operand);
-        case StepKind::Sub: return "v -= " + Operand(step.operand);
-        case StepKind::Mul: return "v *= " + Operand(step.operand);
-        case StepKind::Div: return "v /= " + Operand(step.operand);
-        default: return "v = tarvo_" + std::string(HelperName(step.helper)) + "((float)v)";
+        case StepKind::Add:
+            return "v += " + Operand(step.operand);
+        case StepKind::Sub:
+            return "v -= " + Operand(step.operand);
+        case StepKind::Mul:
+            return "v *= " + Operand(step.operand);
+        case StepKind::Div:
+            return "v /= " + Operand(step.operand);
+        default:
+            return "v = tarvo_" + std::string(HelperName(step.helper)) + "((float)v)";
     }
 }
 
@@ -108,11 +113,12 @@ std::string InputsComment(std::size_t inputCount) {
 }  // namespace
 
 std::string CSource(const Formula& formula, std::size_t inputCount, const std::string& origin) {
-    std::string text = "/* Made by tarvo-formula from " + origin + ":\n   y = " + FormulaText(formula) + "\n   " +
-                       InputsComment(inputCount) +
-                       " Arithmetic runs in long double (x87 extended precision\n"
-                       "   with gcc and clang on x86), every function through a float, as the program does. */\n"
-                       "#include <math.h>\n\nfloat tarvo_model(const float *x);\n";
+    std::string text =
+        "/* Made by tarvo-formula from " + origin + ":\n   y = " + FormulaText(formula) + "\n   " +
+        InputsComment(inputCount) +
+        " Arithmetic runs in long double (x87 extended precision\n"
+        "   with gcc and clang on x86), every function through a float, as the program does. */\n"
+        "#include <math.h>\n\nfloat tarvo_model(const float *x);\n";
     bool used[kHelperCount] = {};
     for (const FormulaStep& step : formula.steps) {
         if (step.kind == StepKind::Helper) used[step.helper] = true;

@@ -3,7 +3,8 @@
 #include "formula/bad_input.h"
 
 const char kHelpText[] =
-    "Usage: tarvo-formula [--inputs K] [--c] [--apply DATA_FILE [--svg CHART_FILE]] PROGRAM_FILE_OR_DIRECTORY\n"
+    "Usage: tarvo-formula [--inputs K] [--c] [--apply DATA_FILE [--svg CHART_FILE]] "
+    "PROGRAM_FILE_OR_DIRECTORY\n"
     "\n"
     "Reads a program file that a Tarvo run wrote (program<N>.cpp; in a directory, the one of the\n"
     "highest generation) and prints the formula the program computes, as one line \"y = ...\".\n"
@@ -27,7 +28,8 @@ const char kVersionText[] = "tarvo-formula (Tarvo) 3.00\n";
 namespace {
 
 std::size_t WholeNumber(const std::string& text) {
-    const bool digits = !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
+    const bool digits =
+        !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
     if (!digits) throw BadInput("--inputs takes a whole number, not \"" + text + "\"");
     return std::stoul(text);
 }

@@ -16,20 +16,29 @@ Term TermOf(std::uint16_t column, const std::vector<float>& values, std::size_t 
 
 long double Apply(const FormulaStep& step, long double value, long double operand) {
     switch (step.kind) {
-        case StepKind::Add: return value + operand;
-        case StepKind::Sub: return value - operand;
-        case StepKind::Mul: return value * operand;
-        case StepKind::Div: return value / operand;
-        case StepKind::Helper: return kHelpers[step.helper](static_cast<float>(value));
-        default: return value;
+        case StepKind::Add:
+            return value + operand;
+        case StepKind::Sub:
+            return value - operand;
+        case StepKind::Mul:
+            return value * operand;
+        case StepKind::Div:
+            return value / operand;
+        case StepKind::Helper:
+            return kHelpers[step.helper](static_cast<float>(value));
+        default:
+            return value;
     }
 }
 
 long double ValueOf(const Term& term, const float* x) {
     switch (term.kind) {
-        case Term::Input: return x[term.input];
-        case Term::Number: return term.number;
-        case Term::Fault: break;
+        case Term::Input:
+            return x[term.input];
+        case Term::Number:
+            return term.number;
+        case Term::Fault:
+            break;
     }
     return -std::numeric_limits<long double>::quiet_NaN();  // the x87 indefinite
 }

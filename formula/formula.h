@@ -13,8 +13,8 @@
 
 struct Term {
     enum Kind : std::uint8_t { Input, Number, Fault } kind;
-    std::uint32_t input = 0;      // Input: x<input>
-    long double number = 0;       // Number: a constant, or a folded part
+    std::uint32_t input = 0;              // Input: x<input>
+    long double number = 0;               // Number: a constant, or a folded part
     StackFault fault = StackFault::None;  // Fault: the value is NaN from this fault
     std::uint32_t instruction = 0;        // Fault: where, counted from 0; the instruction count at the end
 };

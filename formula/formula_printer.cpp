@@ -17,19 +17,26 @@ std::string NumberText(long double number) {
 
 std::string TermText(const Term& term, std::uint32_t instructions) {
     switch (term.kind) {
-        case Term::Input: return "x" + std::to_string(term.input);
-        case Term::Number: return NumberText(term.number);
-        case Term::Fault: break;
+        case Term::Input:
+            return "x" + std::to_string(term.input);
+        case Term::Number:
+            return NumberText(term.number);
+        case Term::Fault:
+            break;
     }
     return FaultText(term, instructions);
 }
 
 const char* OperatorText(StepKind kind) {
     switch (kind) {
-        case StepKind::Add: return " + ";
-        case StepKind::Sub: return " - ";
-        case StepKind::Mul: return " * ";
-        default: return " / ";
+        case StepKind::Add:
+            return " + ";
+        case StepKind::Sub:
+            return " - ";
+        case StepKind::Mul:
+            return " * ";
+        default:
+            return " / ";
     }
 }
 

@@ -21,9 +21,9 @@ const char kInputsEnd[] = "};";
 constexpr std::size_t kHeadLines = 14;  // prologue, reload triple, fninit
 
 // As the emitter writes them; a pop line follows the load of OP_ADDP .. OP_DIVP.
-const char* const kPopLines[4] = {"\t_asm  faddp st(1),st", "\t_asm  fsubp st(1),st", "\t_asm  fmulp st(1),st",
-                                  "\t_asm  fdivp st(1),st"};
-const char* const kHelpers[7] = {"exp_func", "log_func", "sin_func", "cos_func",
+const char* const kPopLines[4] = {"\t_asm  faddp st(1),st", "\t_asm  fsubp st(1),st",
+                                  "\t_asm  fmulp st(1),st", "\t_asm  fdivp st(1),st"};
+const char* const kHelpers[7] = {"exp_func", "log_func",           "sin_func",     "cos_func",
                                  "tan_func", "sigmoidal_act_func", "tanh_act_func"};
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -42,7 +42,8 @@ struct MemoryLine {
 };
 
 bool ReadMemoryLine(const std::string& line, MemoryLine& memory) {
-    static const std::regex form(R"(\t_asm  (fld|fadd|fsub|fmul|fdiv) dword ptr \[e[acd]x(?:\+(\d{1,5}))?\])");
+    static const std::regex form(
+        R"(\t_asm  (fld|fadd|fsub|fmul|fdiv) dword ptr \[e[acd]x(?:\+(\d{1,5}))?\])");
     static const char* const ops[] = {"fld", "fadd", "fsub", "fmul", "fdiv"};
     std::smatch match;
     if (!std::regex_match(line, match, form)) return false;
@@ -151,7 +152,8 @@ std::string FindProgramFile(const std::string& fileOrDirectory) {
     if (!fs::is_directory(status)) return fileOrDirectory;
     static const std::regex name(R"(program(0|[1-9][0-9]{0,8})\.cpp)");
     long best = -1;
-    for (fs::directory_iterator entry(fileOrDirectory, error), end; !error && entry != end; entry.increment(error)) {
+    for (fs::directory_iterator entry(fileOrDirectory, error), end; !error && entry != end;
+         entry.increment(error)) {
         std::smatch match;
         const std::string file = entry->path().filename().string();
         if (std::regex_match(file, match, name) && fs::is_regular_file(entry->status())) {

@@ -8,7 +8,7 @@ namespace {
 
 constexpr double kWidth = 860, kHeight = 480;
 constexpr double kLeft = 80, kRight = 200, kTop = 64, kBottom = 56;  // the legend sits right of the plot
-constexpr std::size_t kMostMarkedRows = 200;                          // beyond this, lines without dots
+constexpr std::size_t kMostMarkedRows = 200;                         // beyond this, lines without dots
 const char kTargetColour[] = "#1f77b4";
 const char kPredictionColour[] = "#d62728";
 const char kOtherColour[] = "#8c8c8c";
@@ -54,11 +54,20 @@ std::string Escaped(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -76,12 +85,14 @@ struct Plot {
     Axis rows, values;
     std::string svg;
 
-    double X(std::size_t row) const { return rows.Position(static_cast<double>(row + 1), kLeft, kWidth - kRight); }
+    double X(std::size_t row) const {
+        return rows.Position(static_cast<double>(row + 1), kLeft, kWidth - kRight);
+    }
     double Y(double value) const { return values.Position(value, kHeight - kBottom, kTop); }
 
     void Text(double x, double y, const std::string& text, const char* anchor, const char* extra = "") {
-        svg += "<text x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(y) + "\" text-anchor=\"" + anchor + "\"" +
-               extra + ">" + Escaped(text) + "</text>\n";
+        svg += "<text x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(y) + "\" text-anchor=\"" + anchor +
+               "\"" + extra + ">" + Escaped(text) + "</text>\n";
     }
     void Line(double x1, double y1, double x2, double y2, const std::string& style) {
         svg += "<line x1=\"" + Coordinate(x1) + "\" y1=\"" + Coordinate(y1) + "\" x2=\"" + Coordinate(x2) +
@@ -123,8 +134,8 @@ void DrawSeries(Plot& plot, const std::vector<std::optional<double>>& series, co
     std::string points;
     const auto flush = [&] {
         if (!points.empty()) {
-            plot.svg += "<polyline fill=\"none\" stroke=\"" + std::string(colour) + "\" " + line + " points=\"" +
-                        points + "\"/>\n";
+            plot.svg += "<polyline fill=\"none\" stroke=\"" + std::string(colour) + "\" " + line +
+                        " points=\"" + points + "\"/>\n";
         }
         points.clear();
     };
@@ -149,7 +160,8 @@ void DrawLegend(Plot& plot, const std::vector<LegendEntry>& entries) {
     const double x = kWidth - kRight + 16;
     double y = kTop + 8;
     for (const LegendEntry& entry : entries) {
-        if (!entry.line.empty()) plot.Line(x, y, x + 24, y, "stroke=\"" + std::string(entry.colour) + "\" " + entry.line);
+        if (!entry.line.empty())
+            plot.Line(x, y, x + 24, y, "stroke=\"" + std::string(entry.colour) + "\" " + entry.line);
         if (entry.colour != kThresholdColour) plot.Dot(x + 12, y, entry.colour);
         plot.Text(x + 32, y + 4, entry.label, "start");
         y += 22;
@@ -181,8 +193,8 @@ void DrawClasses(Plot& plot, const std::vector<std::optional<double>>& predictio
     std::vector<LegendEntry> legend{{"class " + Format("%g", rule.lowClass), kTargetColour, ""},
                                     {"class " + Format("%g", rule.highClass), kPredictionColour, ""}};
     if (others) legend.push_back({"no class target", kOtherColour, ""});
-    legend.push_back({"thresholds " + Format("%g", rule.low) + ", " + Format("%g", rule.high), kThresholdColour,
-                      "stroke-dasharray=\"6 4\""});
+    legend.push_back({"thresholds " + Format("%g", rule.low) + ", " + Format("%g", rule.high),
+                      kThresholdColour, "stroke-dasharray=\"6 4\""});
     DrawLegend(plot, legend);
 }
 
@@ -209,11 +221,12 @@ std::string SvgChart(const std::vector<float>& values, const std::vector<std::op
     }
     if (classes) drawn.insert(drawn.end(), {classes->lowClass, classes->highClass});
     Plot plot{RowAxis(values.size()), ValueAxis(drawn), ""};
-    plot.svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-               Format("%.0f", kWidth) + "\" height=\"" + Format("%.0f", kHeight) + "\" viewBox=\"0 0 " +
-               Format("%.0f", kWidth) + " " + Format("%.0f", kHeight) +
-               "\" font-family=\"sans-serif\" font-size=\"12\" fill=\"#222\">\n"
-               "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
+    plot.svg =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+        Format("%.0f", kWidth) + "\" height=\"" + Format("%.0f", kHeight) + "\" viewBox=\"0 0 " +
+        Format("%.0f", kWidth) + " " + Format("%.0f", kHeight) +
+        "\" font-family=\"sans-serif\" font-size=\"12\" fill=\"#222\">\n"
+        "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
     plot.Text(kLeft, 24, title, "start", " font-size=\"15\" font-weight=\"bold\"");
     plot.Text(kLeft, 44, Subtitle(values.size(), notFinite), "start", " fill=\"#555\"");
     DrawAxes(plot, classes ? "prediction" : "value");
@@ -222,7 +235,8 @@ std::string SvgChart(const std::vector<float>& values, const std::vector<std::op
     } else {
         DrawSeries(plot, goals, kTargetColour, kTargetLine);
         DrawSeries(plot, predictions, kPredictionColour, kPredictionLine);
-        DrawLegend(plot, {{"target", kTargetColour, kTargetLine}, {"prediction", kPredictionColour, kPredictionLine}});
+        DrawLegend(plot, {{"target", kTargetColour, kTargetLine},
+                          {"prediction", kPredictionColour, kPredictionLine}});
     }
     return plot.svg + "</svg>\n";
 }

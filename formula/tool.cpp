@@ -35,10 +35,14 @@ std::size_t InputCount(const Options& options, const ProgramFile& file,
     const std::size_t listed = file.values.size();
     const std::string list = " the " + std::to_string(listed) + " values of the inputs list of " + file.path;
     if (options.inputs) {
-        if (*options.inputs > listed) throw BadInput("--inputs " + std::to_string(*options.inputs) + " is more than" + list);
+        if (*options.inputs > listed) {
+            throw BadInput("--inputs " + std::to_string(*options.inputs) + " is more than" + list);
+        }
         return *options.inputs;
     }
-    if (!settings) throw BadInput("no settings.dat beside " + file.path + " to tell the inputs: give --inputs K");
+    if (!settings) {
+        throw BadInput("no settings.dat beside " + file.path + " to tell the inputs: give --inputs K");
+    }
     const std::int64_t constants = settings->dummyInputs;
     if (constants < 0 || static_cast<std::size_t>(constants) > listed) {
         throw BadInput("dummyInputs " + std::to_string(constants) + " of settings.dat does not fit" + list);

@@ -48,6 +48,8 @@ TEST_P(Console, MatchesGoldenOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, Console, testing::ValuesIn(CaseFiles("console")),
-                         [](const testing::TestParamInfo<std::string>& info) { return CaseName(info.param); });
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return CaseName(info.param);
+                         });
 
 }  // namespace

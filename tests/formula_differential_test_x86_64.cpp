@@ -43,12 +43,16 @@ int Draw(Random& random, int low, int high) { return std::uniform_int_distributi
 // Ordinary numbers mostly; zeros, infinities, NaN, huge, tiny and helper table edges often.
 float Value(Random& random) {
     using L = std::numeric_limits<float>;
-    static const float special[] = {0.0f, -0.0f, L::infinity(), -L::infinity(), L::quiet_NaN(), -L::quiet_NaN(),
-                                    3e38f, -1e30f, L::denorm_min(), -L::min(), 5.0f, -5.0f, 2.97f, 0.25f};
+    static const float special[] = {
+        0.0f,   -0.0f,           L::infinity(), -L::infinity(), L::quiet_NaN(), -L::quiet_NaN(), 3e38f,
+        -1e30f, L::denorm_min(), -L::min(),     5.0f,           -5.0f,          2.97f,           0.25f};
     switch (Draw(random, 0, 4)) {
-        case 0: return special[Draw(random, 0, std::size(special) - 1)];
-        case 1: return std::ldexp(std::uniform_real_distribution<float>(-1, 1)(random), Draw(random, -130, 130));
-        default: return std::uniform_real_distribution<float>(-6, 6)(random);
+        case 0:
+            return special[Draw(random, 0, std::size(special) - 1)];
+        case 1:
+            return std::ldexp(std::uniform_real_distribution<float>(-1, 1)(random), Draw(random, -130, 130));
+        default:
+            return std::uniform_real_distribution<float>(-6, 6)(random);
     }
 }
 
@@ -57,9 +61,11 @@ std::vector<std::uint8_t> Program(Random& random, int columns) {
     std::vector<std::uint8_t> program;
     for (int n = Draw(random, 0, 30); n > 0; --n) {
         const int opcode = Draw(random, 0, 49) == 0 ? Draw(random, 24, 255) : Draw(random, 0, 23);
-        const int operand = Draw(random, 0, columns - 1) + (Draw(random, 0, 9) == 0 ? 16384 * Draw(random, 1, 3) : 0);
-        program.insert(program.end(), {static_cast<std::uint8_t>(opcode), static_cast<std::uint8_t>(operand >> 8),
-                                       static_cast<std::uint8_t>(operand)});
+        const int operand =
+            Draw(random, 0, columns - 1) + (Draw(random, 0, 9) == 0 ? 16384 * Draw(random, 1, 3) : 0);
+        program.insert(program.end(),
+                       {static_cast<std::uint8_t>(opcode), static_cast<std::uint8_t>(operand >> 8),
+                        static_cast<std::uint8_t>(operand)});
     }
     return program;
 }
@@ -129,9 +135,10 @@ std::string CheckFormula(Random& random, const FileCase& written, Drawn& drawn, 
     std::vector<std::uint8_t> pool;
     std::string helpers, activations;
     BuildOpcodePool(Draw(random, 0, 0x7FF), pool, helpers, activations);
-    const ProgramFile file =
-        ParseProgramFile("p.cpp", EmitSource(drawn.program, written.sample, Value(random), helpers, activations));
-    if (file.program != AsShown(drawn.program)) failure = "recovered " + Text(file.program) + "from " + Text(drawn.program);
+    const ProgramFile file = ParseProgramFile(
+        "p.cpp", EmitSource(drawn.program, written.sample, Value(random), helpers, activations));
+    if (file.program != AsShown(drawn.program))
+        failure = "recovered " + Text(file.program) + "from " + Text(drawn.program);
     drawn.values = file.values;
     const Formula formula = MakeFormula(AnalyseProgram(file.program), file.values, drawn.inputCount);
     Compile(buffer, drawn.program);
@@ -157,7 +164,8 @@ void* CompileModels(const std::vector<std::string>& sources, const std::string& 
         all += boost::replace_all_copy(sources[i], "tarvo_", "m" + std::to_string(i) + "_");
     }
     WriteFile(directory + "/models.c", all);
-    const std::string command = std::string(TARVO_C_COMPILER) + " -std=c99 -pedantic -Wall -Wextra -Werror -O2 -fPIC -shared -o " +
+    const std::string command = std::string(TARVO_C_COMPILER) +
+                                " -std=c99 -pedantic -Wall -Wextra -Werror -O2 -fPIC -shared -o " +
                                 directory + "/models.so " + directory + "/models.c -lm";
     if (std::system(command.c_str()) != 0) return nullptr;
     return dlopen((directory + "/models.so").c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -181,11 +189,13 @@ TEST(FormulaTool, ReadsProgramFilesBackAndComputesAsTheCompiledProgram) {
     void* library = CompileModels(sources, directory);
     ASSERT_NE(library, nullptr) << "the C sources in " << directory << " do not build";
     for (std::size_t i = 0; i < drawn.size() && failure.empty(); ++i) {
-        const auto model = reinterpret_cast<Model>(dlsym(library, ("m" + std::to_string(i) + "_model").c_str()));
+        const auto model =
+            reinterpret_cast<Model>(dlsym(library, ("m" + std::to_string(i) + "_model").c_str()));
         ASSERT_NE(model, nullptr);
         for (std::size_t r = 0; r < drawn[i].rows.size() && failure.empty(); ++r) {
             const float value = model(drawn[i].rows[r].data());
-            if (!Same(drawn[i].compiled[r], value)) failure = Mismatch("C source", drawn[i], r, drawn[i].compiled[r], value);
+            if (!Same(drawn[i].compiled[r], value))
+                failure = Mismatch("C source", drawn[i], r, drawn[i].compiled[r], value);
         }
     }
     EXPECT_EQ(failure, "") << "sources in " << directory;

@@ -70,18 +70,21 @@ TEST(FormulaText, OfHandMadePrograms) {
 
 // Where every data row has its target, --apply evaluates the very rows learning scores.
 TEST(ApplyRows, AreTheTrainingRowsWhereEveryRowHasATarget) {
-    const DataTable table{{1, 2, 10}, {3, 4, 20}, {5, 6, 30}, {7, 8, 40}, {9, 10, 50}, {11, 12, 60}, {13, 14, 70}};
+    const DataTable table{{1, 2, 10},  {3, 4, 20},   {5, 6, 30},  {7, 8, 40},
+                          {9, 10, 50}, {11, 12, 60}, {13, 14, 70}};
     const std::vector<float> constants{0.5f, -1};
     struct Kind {
         std::int32_t type, omega, sigma;
     };
-    for (const Kind kind : {Kind{Regression, 0, 0}, Kind{Classifier, 2, 1}, Kind{Filter, 1, 0}, Kind{Trend, 1, 1}}) {
+    for (const Kind kind :
+         {Kind{Regression, 0, 0}, Kind{Classifier, 2, 1}, Kind{Filter, 1, 0}, Kind{Trend, 1, 1}}) {
         CSettingsSerializer settings{};
         std::tie(settings.type, settings.omega, settings.sigma) = std::tie(kind.type, kind.omega, kind.sigma);
         std::vector<std::vector<float>> training;
         std::int32_t inputCount = 0;
         PrepareTrainingRows(table, settings, training, inputCount);
-        const PreparedRows rows = PrepareApplyRows(table, settings, static_cast<std::size_t>(inputCount), constants, "t");
+        const PreparedRows rows =
+            PrepareApplyRows(table, settings, static_cast<std::size_t>(inputCount), constants, "t");
         std::vector<std::vector<float>> applied;
         for (std::size_t i = 0; i < rows.count; ++i) {
             const auto row = rows.callRows.begin() + static_cast<std::ptrdiff_t>(i * rows.stride);

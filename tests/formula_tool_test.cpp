@@ -25,8 +25,10 @@ std::string ProgramFileText(const std::string& description) {
         words >> word;
         unsigned byte = 0;
         float value = 0;
-        if (word == "code") while (words >> std::hex >> byte) program.push_back(static_cast<std::uint8_t>(byte));
-        if (word == "inputs") while (words >> value) inputs.push_back(value);
+        if (word == "code")
+            while (words >> std::hex >> byte) program.push_back(static_cast<std::uint8_t>(byte));
+        if (word == "inputs")
+            while (words >> value) inputs.push_back(value);
         if (word == "functions") words >> functions;
     }
     std::vector<std::uint8_t> pool;
@@ -44,7 +46,8 @@ TEST_P(FormulaToolCase, MatchesGoldenOutput) {
     int expectedStatus = 0;
     for (const ConsoleSection& section : test.sections) {
         if (section.kind == "given") WriteFile(directory + "/" + section.argument, section.content);
-        if (section.kind == "program") WriteFile(directory + "/" + section.argument, ProgramFileText(section.content));
+        if (section.kind == "program")
+            WriteFile(directory + "/" + section.argument, ProgramFileText(section.content));
         if (section.kind == "args") {
             std::istringstream lines(section.content);
             for (std::string line; std::getline(lines, line);) args.push_back(line);
@@ -70,6 +73,8 @@ TEST_P(FormulaToolCase, MatchesGoldenOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, FormulaToolCase, testing::ValuesIn(CaseFiles("formula")),
-                         [](const testing::TestParamInfo<std::string>& info) { return CaseName(info.param); });
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return CaseName(info.param);
+                         });
 
 }  // namespace
