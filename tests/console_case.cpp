@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <boost/algorithm/string.hpp>
 #include <boost/filesystem.hpp>
 #include <fstream>
@@ -37,6 +38,21 @@ ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text) {
         }
     }
     return result;
+}
+
+std::vector<std::string> CaseFiles(const std::string& folder) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / "tests" / folder))
+        if (entry.path().extension() == ".case") files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string CaseName(const std::string& path) {
+    std::string name = fs::path(path).stem().string();
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    return name;
 }
 
 namespace {
@@ -130,31 +146,51 @@ void WriteAll(int fd, const std::string& text) {
     }
 }
 
+// The emulator's words (none on the host), then the program and its arguments.
+std::vector<std::string> CommandWords(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<std::string> words;
+    boost::split(words, std::string(TARVO_EMULATOR), boost::is_any_of(" "), boost::token_compress_on);
+    words.erase(std::remove(words.begin(), words.end(), ""), words.end());
+    words.push_back(program);
+    words.insert(words.end(), args.begin(), args.end());
+    return words;
+}
+
+// Starts the command in `directory` with standard input from `inputFd` and standard output (and
+// standard error, unless `errors` is empty) into files.
+pid_t Start(std::vector<std::string> words, const std::string& directory, int inputFd, const std::string& out,
+            const std::string& errors) {
+    const pid_t child = fork();
+    if (child != 0) return child;
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+    const int output_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int error_fd = errors.empty() ? 2 : open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (output_fd < 0 || error_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
+    dup2(inputFd, 0);
+    dup2(output_fd, 1);
+    dup2(error_fd, 2);
+    alarm(300);  // a hung program fails its case instead of the whole suite
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+int Wait(pid_t child) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 }  // namespace
 
 ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
     const std::string out = directory + "/.stdout";
-    std::vector<std::string> words;
-    boost::split(words, std::string(TARVO_EMULATOR), boost::is_any_of(" "), boost::token_compress_on);
-    words.erase(std::remove(words.begin(), words.end(), ""), words.end());
-    words.push_back(TARVO_EXE);
     int pipeFds[2];
     if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-    const pid_t child = fork();
-    if (child == 0) {
-        std::vector<char*> argv;
-        for (std::string& word : words) argv.push_back(&word[0]);
-        argv.push_back(nullptr);
-        const int output_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (output_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
-        dup2(pipeFds[0], 0);
-        dup2(output_fd, 1);
-        close(pipeFds[0]);
-        close(pipeFds[1]);
-        alarm(300);  // a hung program fails its case instead of the whole suite
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
+    fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);  // the child keeps only its standard input
+    fcntl(pipeFds[1], F_SETFD, FD_CLOEXEC);
+    const pid_t child = Start(CommandWords(TARVO_EXE, {}), directory, pipeFds[0], out, "");
     close(pipeFds[0]);
     signal(SIGPIPE, SIG_IGN);
     ConsoleRun run;
@@ -172,10 +208,22 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
         WriteAll(pipeFds[1], piece.text);
     }
     close(pipeFds[1]);
-    int status = 0;
-    waitpid(child, &status, 0);
+    run.status = Wait(child);
     run.output = ReadFile(out);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     fs::remove(out);
+    return run;
+}
+
+ConsoleRun RunCommand(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& directory) {
+    const std::string out = directory + "/.stdout", errors = directory + "/.stderr";
+    const int input = open("/dev/null", O_RDONLY);
+    ConsoleRun run;
+    run.status = Wait(Start(CommandWords(program, args), directory, input, out, errors));
+    close(input);
+    run.output = ReadFile(out);
+    run.errors = ReadFile(errors);
+    fs::remove(out);
+    fs::remove(errors);
     return run;
 }

@@ -37,14 +37,23 @@ bool MatchesPattern(const std::string& output, const std::string& pattern);
 
 ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text);
 
+// The *.case files of tests/<folder>, sorted, and a test name made of a file's stem.
+std::vector<std::string> CaseFiles(const std::string& folder);
+std::string CaseName(const std::string& path);
+
 struct ConsoleRun {
     std::string output;
+    std::string errors;  // RunCommand only
     int status = -1;
     std::string timedOut;  // the pattern of a wait that never matched
 };
 
 // Runs the program (under the emulator when there is one) in `directory`.
 ConsoleRun RunProgram(const std::string& directory, const std::string& input);
+
+// Runs another program of the build with arguments, no standard input and standard error kept apart.
+ConsoleRun RunCommand(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& directory);
 
 std::string MakeTemporaryDirectory();
 std::string ReadFile(const std::string& path);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <boost/filesystem.hpp>
 
 #include "tests/console_case.h"
@@ -8,14 +7,6 @@
 namespace fs = boost::filesystem;
 
 namespace {
-
-std::vector<std::string> CaseFiles() {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / "tests" / "console"))
-        if (entry.path().extension() == ".case") files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 class Console : public testing::TestWithParam<std::string> {};
 
@@ -56,13 +47,9 @@ TEST_P(Console, MatchesGoldenOutput) {
     fs::remove_all(directory);
 }
 
-std::string CaseName(const testing::TestParamInfo<std::string>& info) {
-    std::string name = fs::path(info.param).stem().string();
-    std::replace_if(
-        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Golden, Console, testing::ValuesIn(CaseFiles()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Golden, Console, testing::ValuesIn(CaseFiles("console")),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return CaseName(info.param);
+                         });
 
 }  // namespace

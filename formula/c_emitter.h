@@ -1,0 +1,13 @@
+#pragma once
+// A formula as a C99 source file defining float tarvo_model(const float *x): the same value from the
+// K data inputs with no assembler. Arithmetic runs in long double (x87 extended precision with gcc
+// and clang on x86), each helper takes its argument through a float as the program does, and the
+// sigmoid and tanh tables hold the values the program builds. Needs the activation tables built.
+#include <cstddef>
+#include <string>
+
+#include "formula/formula.h"
+
+// `origin` names the program file in the opening comment. Every name the file defines begins with
+// "tarvo_"; all but tarvo_model are static.
+std::string CSource(const Formula& formula, std::size_t inputCount, const std::string& origin);

@@ -1,0 +1,76 @@
+#include "formula/command_line.h"
+
+#include "formula/bad_input.h"
+
+const char kHelpText[] =
+    "Usage: tarvo-formula [--inputs K] [--c] [--apply DATA_FILE [--svg CHART_FILE]] "
+    "PROGRAM_FILE_OR_DIRECTORY\n"
+    "\n"
+    "Reads a program file that a Tarvo run wrote (program<N>.cpp; in a directory, the one of the\n"
+    "highest generation) and prints the formula the program computes, as one line \"y = ...\".\n"
+    "\n"
+    "  --inputs K          the first K values of the file's inputs list are the data inputs x0 .. x{K-1},\n"
+    "                      the rest are the run's constants (default: the list's length less\n"
+    "                      dummyInputs of settings.dat beside the program file)\n"
+    "  --c                 print a C99 source file defining float tarvo_model(const float *x) instead\n"
+    "  --apply DATA_FILE   print the program's value on each row of DATA_FILE, prepared as learning\n"
+    "                      prepares rows for the problem type in settings.dat, with a tab and the\n"
+    "                      target where the row has one; a summary line goes to standard error\n"
+    "  --svg CHART_FILE    with --apply, also write a chart of target and prediction per row as SVG\n"
+    "  --help, --version   print this text or the version and exit\n"
+    "\n"
+    "A program file holds its constants with six significant digits only. Every result here is that\n"
+    "of the file's own numbers, so it may differ a little from the run that wrote the file.\n"
+    "Exit status: 0 done, 1 the chart could not be written, 2 bad input (nothing written).\n";
+
+const char kVersionText[] = "tarvo-formula (Tarvo) 3.00\n";
+
+namespace {
+
+std::size_t WholeNumber(const std::string& text) {
+    const bool digits =
+        !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits) throw BadInput("--inputs takes a whole number, not \"" + text + "\"");
+    return std::stoul(text);
+}
+
+void Check(const Options& options) {
+    if (options.help || options.version) return;
+    if (options.program.empty()) throw BadInput("no program file or directory given (see --help)");
+    if (options.c && !options.apply.empty()) throw BadInput("--c and --apply do not go together");
+    if (!options.svg.empty() && options.apply.empty()) throw BadInput("--svg goes with --apply");
+}
+
+}  // namespace
+
+Options ParseCommandLine(const std::vector<std::string>& args) {
+    Options options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 == args.size()) throw BadInput(arg + " needs a value (see --help)");
+            return args[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--c") {
+            options.c = true;
+        } else if (arg == "--inputs") {
+            options.inputs = WholeNumber(value());
+        } else if (arg == "--apply") {
+            options.apply = value();
+        } else if (arg == "--svg") {
+            options.svg = value();
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw BadInput("unknown option " + arg + " (see --help)");
+        } else if (!options.program.empty()) {
+            throw BadInput("more than one program file given: " + options.program + ", " + arg);
+        } else {
+            options.program = arg;
+        }
+    }
+    Check(options);
+    return options;
+}
