@@ -98,6 +98,7 @@ bool RunGenerations(CEngine& e) {
         }
         e.reporter->BreedingStarted();
         RunBreedingWorkers(e, DrawTournamentRows(e));
+        e.MergeWinners();
         std::swap(e.population, e.nextPopulation);
         e.nextPopulation.clear();
         e.reporter->BreedingStopped();
