@@ -1,6 +1,7 @@
 #include "tests/console_case.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,6 +98,7 @@ namespace {
 struct InputPiece {
     std::string waitFor;
     int sleepMilliseconds = 0;
+    int signal = 0;
     std::string text;
 };
 
@@ -106,9 +108,11 @@ std::vector<InputPiece> Pieces(const std::string& input) {
         const std::size_t end = std::min(input.find('\n', at), input.size() - 1) + 1;
         const std::string line = input.substr(at, end - at);
         if (boost::starts_with(line, "~wait "))
-            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, ""});
+            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, 0, ""});
         else if (boost::starts_with(line, "~sleep "))
-            pieces.push_back({"", std::stoi(line.substr(7)), ""});
+            pieces.push_back({"", std::stoi(line.substr(7)), 0, ""});
+        else if (boost::starts_with(line, "~signal "))
+            pieces.push_back({"", 0, boost::starts_with(line, "~signal INT") ? SIGINT : SIGTERM, ""});
         else
             pieces.back().text += line;
         at = end;
@@ -132,12 +136,14 @@ void WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
-    const std::string out = directory + "/.stdout";
+ConsoleRun RunProgram(const std::string& directory, const std::string& input,
+                      const std::vector<std::string>& arguments, bool oneProcessor) {
+    const std::string out = directory + "/.stdout", err = directory + "/.stderr";
     std::vector<std::string> words;
     boost::split(words, std::string(TARVO_EMULATOR), boost::is_any_of(" "), boost::token_compress_on);
     words.erase(std::remove(words.begin(), words.end(), ""), words.end());
     words.push_back(TARVO_EXE);
+    words.insert(words.end(), arguments.begin(), arguments.end());
     int pipeFds[2];
     if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
     const pid_t child = fork();
@@ -146,9 +152,17 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
         for (std::string& word : words) argv.push_back(&word[0]);
         argv.push_back(nullptr);
         const int output_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (output_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
+        const int error_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (output_fd < 0 || error_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
+        if (oneProcessor) {
+            cpu_set_t first;
+            CPU_ZERO(&first);
+            CPU_SET(0, &first);
+            if (sched_setaffinity(0, sizeof first, &first) != 0) _exit(126);
+        }
         dup2(pipeFds[0], 0);
         dup2(output_fd, 1);
+        dup2(error_fd, 2);
         close(pipeFds[0]);
         close(pipeFds[1]);
         alarm(300);  // a hung program fails its case instead of the whole suite
@@ -169,13 +183,16 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
             if (!OutputHasLine(out, pattern)) run.timedOut = piece.waitFor;
         }
         if (piece.sleepMilliseconds > 0) usleep(static_cast<useconds_t>(piece.sleepMilliseconds) * 1000);
+        if (piece.signal != 0) kill(child, piece.signal);
         WriteAll(pipeFds[1], piece.text);
     }
     close(pipeFds[1]);
     int status = 0;
     waitpid(child, &status, 0);
     run.output = ReadFile(out);
+    run.errors = ReadFile(err);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     fs::remove(out);
+    fs::remove(err);
     return run;
 }
