@@ -52,14 +52,14 @@ void StopLearning() { Engine().Stop(); }
 
 int Learn(const std::string& directory, const RunOptions& options) {
     PrepareLearning();
-    StopSignals signals;  // before the run's threads exist, so a signal never ends one half way
+    HoldStopSignals();  // before the run's threads exist, so that they inherit it
     try {
         if (!StartLearning(directory, options)) return 1;
     } catch (const std::exception& error) {
         PrintLine(error.what());
         return 1;
     }
-    const int signal = signals.WaitFor([] { Engine().Wait(); }, StopLearning);
+    const int signal = WaitForStopSignal([] { Engine().Wait(); }, StopLearning);
     if (signal != 0) return 128 + signal;
     return Reporter().RunHasFailed() ? 1 : 0;
 }

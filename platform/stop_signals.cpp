@@ -1,65 +1,55 @@
 #include "platform/stop_signals.h"
 
-#include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <stdexcept>
 #include <thread>
 
 namespace {
 
-// The handler only writes the signal number to a pipe (an async-signal-safe call); the end of
-// the work is a 0 written to the same pipe, so one blocking read learns which came first.
-int notes[2] = {-1, -1};
-struct sigaction previousInt, previousTerm;
+// The work's thread tells the waiting thread that the work has ended with this signal, so one
+// sigwait learns which came first. A stray one from outside only makes the wait join early.
+constexpr int kWorkEnded = SIGUSR1;
 
-void Note(int signal) {
-    const int saved = errno;
-    const char number = static_cast<char>(signal);
-    [[maybe_unused]] const ssize_t written = write(notes[1], &number, 1);
-    errno = saved;
+// Held signals are taken with sigwait rather than caught by a handler: no code runs at an
+// arbitrary moment, and the signals reach the waiting thread also under emulators and sanitizers
+// that defer handlers.
+sigset_t Held() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, kWorkEnded);
+    return set;
 }
 
-// A pipe that cannot be read any more counts as the end of the work.
-char NextNote() {
-    char note = 0;
-    while (read(notes[0], &note, 1) != 1)
-        if (errno != EINTR) return 0;
-    return note;
+int Take(const sigset_t& held) {
+    int signal = 0;
+    while (sigwait(&held, &signal) != 0) {
+    }
+    return signal;
 }
 
 }  // namespace
 
-StopSignals::StopSignals() {
-    if (pipe2(notes, O_CLOEXEC) != 0) throw std::runtime_error("cannot watch for signals");
-    struct sigaction action {};
-    action.sa_handler = Note;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, &previousInt);
-    sigaction(SIGTERM, &action, &previousTerm);
+void HoldStopSignals() {
+    const sigset_t held = Held();
+    pthread_sigmask(SIG_BLOCK, &held, nullptr);
 }
 
-StopSignals::~StopSignals() {
-    sigaction(SIGINT, &previousInt, nullptr);
-    sigaction(SIGTERM, &previousTerm, nullptr);
-    close(notes[0]);
-    close(notes[1]);
-}
-
-int StopSignals::WaitFor(const std::function<void()>& work, const std::function<void()>& onSignal) {
-    std::thread worker([&work] {
+int WaitForStopSignal(const std::function<void()>& work, const std::function<void()>& onSignal) {
+    const pthread_t waiter = pthread_self();
+    std::thread worker([&work, waiter] {
         work();
-        Note(0);
+        pthread_kill(waiter, kWorkEnded);
     });
-    const char first = NextNote();
-    if (first != 0) {
+    const sigset_t held = Held();
+    const int first = Take(held);
+    if (first != kWorkEnded) {
         onSignal();
-        while (NextNote() != 0) {
+        while (Take(held) != kWorkEnded) {
         }
     }
     worker.join();
-    return first;
+    return first == kWorkEnded ? 0 : first;
 }
