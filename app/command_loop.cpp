@@ -50,7 +50,7 @@ Next Import() {
 }
 
 Next Start() {
-    StartLearning();
+    StartLearning(GetWorkingDirectory());
     return Next::Continue;
 }
 

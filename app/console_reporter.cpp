@@ -46,6 +46,7 @@ void CTarvoUI::Tick() { std::cout << "*"; }
 void CTarvoUI::EngineStarted(int totalGenerations) {
     currentGeneration = 0;
     this->totalGenerations = totalGenerations;
+    runFailed = false;
     Line("Engine Started");
 }
 
@@ -65,4 +66,7 @@ void CTarvoUI::GenerationCompleted(int generation) {
 
 void CTarvoUI::SetOutputDirectory(std::string directory) { outputDirectory = std::move(directory); }
 
-void CTarvoUI::RunFailed(std::string message) { Line("Engine Error: " + message); }
+void CTarvoUI::RunFailed(std::string message) {
+    runFailed = true;
+    Line("Engine Error: " + message);
+}

@@ -21,6 +21,9 @@ class CTarvoUI : public UIUpdater {
     void SetOutputDirectory(std::string directory) override;
     void RunFailed(std::string message) override;
 
+    // Whether the last run reported a failure; read once the run has ended.
+    bool RunHasFailed() const { return runFailed; }
+
   protected:
     // The second-resolution local clock; tests replace it.
     virtual boost::posix_time::ptime Now();
@@ -31,4 +34,5 @@ class CTarvoUI : public UIUpdater {
     boost::posix_time::ptime breedingStop;
     std::int32_t currentGeneration = 0;
     std::int32_t totalGenerations = 0;
+    bool runFailed = false;
 };

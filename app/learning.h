@@ -1,10 +1,25 @@
 #pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// What `tarvo learn` may change about a run; the console's command 5 changes nothing.
+struct RunOptions {
+    std::optional<std::uint32_t> seed;        // none: the generators are seeded from the clock
+    std::optional<std::int32_t> generations;  // none: as many as the settings file says
+};
 
 // Makes the process-wide engine and reporter; called once at start-up, before any thread starts.
 void PrepareLearning();
 
-// Command 5: stops a run, loads the settings and the data of the working directory and starts learning.
-void StartLearning();
+// Command 5: stops a run, loads the settings and the data of `directory` and starts learning.
+// False when it printed why it could not start.
+bool StartLearning(const std::string& directory, const RunOptions& options = {});
 
 // Command 6, quit and the end of input: asks a run to end and waits for it.
 void StopLearning();
+
+// `tarvo learn`: one run in `directory`, as command 5 would start it, waited for without a
+// console. Returns the exit status: 0 when the run ended by itself, 1 when it could not start or
+// failed, 128 + the signal when SIGINT or SIGTERM stopped it.
+int Learn(const std::string& directory, const RunOptions& options);

@@ -1,3 +1,3 @@
-#include "app/command_loop.h"
+#include "app/command_line.h"
 
-int main() { return RunCommandLoop(); }
+int main(int argc, char** argv) { return RunTarvo(argc, argv); }

@@ -122,32 +122,32 @@ void Duplicate(TRandom& random, float mutationPercent, std::size_t poolSize, Pro
     }
 }
 
-void MutateInstruction(TRandom& random, Program& child, std::size_t q, int operandCount,
+void MutateInstruction(TRandom& random, CRandStream& rand, Program& child, std::size_t q, int operandCount,
                        const std::vector<std::uint8_t>& opcodePool) {
     std::uint8_t* instruction = &child[3 * q];
-    if (std::rand() % 2 == 1) {
+    if (rand.Next() % 2 == 1) {
         const int operand = random.NextInt(0, operandCount - 1);
         instruction[1] = static_cast<std::uint8_t>(operand >> 8);
         instruction[2] = static_cast<std::uint8_t>(operand);
     } else {
-        instruction[0] = opcodePool[static_cast<std::size_t>(std::rand()) % opcodePool.size()];
+        instruction[0] = opcodePool[static_cast<std::size_t>(rand.Next()) % opcodePool.size()];
     }
 }
 
-void MutateFirstChild(TRandom& random, float mutationPercent, Program& child, int operandCount,
-                      const std::vector<std::uint8_t>& opcodePool) {
+void MutateFirstChild(TRandom& random, CRandStream& rand, float mutationPercent, Program& child,
+                      int operandCount, const std::vector<std::uint8_t>& opcodePool) {
     const int x = random.NextInt(0, 100);
     if (!(mutationPercent > static_cast<float>(x))) return;
     const int q = random.NextInt(0, static_cast<int>(Instructions(child)) - 1);
-    MutateInstruction(random, child, static_cast<std::size_t>(q), operandCount, opcodePool);
+    MutateInstruction(random, rand, child, static_cast<std::size_t>(q), operandCount, opcodePool);
 }
 
-void MutateSecondChild(TRandom& random, float mutationPercent, Program& child, int operandCount,
-                       const std::vector<std::uint8_t>& opcodePool) {
+void MutateSecondChild(TRandom& random, CRandStream& rand, float mutationPercent, Program& child,
+                       int operandCount, const std::vector<std::uint8_t>& opcodePool) {
     const double r = random.NextReal() * 100;
     if (!(static_cast<double>(mutationPercent) > r)) return;
-    const std::size_t q = static_cast<std::size_t>(std::rand()) % Instructions(child);
-    MutateInstruction(random, child, q, operandCount, opcodePool);
+    const std::size_t q = static_cast<std::size_t>(rand.Next()) % Instructions(child);
+    MutateInstruction(random, rand, child, q, operandCount, opcodePool);
 }
 
 Winners PickWinners(const std::vector<float>& scores) {

@@ -1,6 +1,6 @@
 #pragma once
-// The breeding operators, free functions over programs that take their random generator as an
-// argument, so a worker's draws stay on its own slot.
+// The breeding operators, free functions over programs that take their random generator and their
+// rand() sequence as arguments, so a worker's draws stay on its own slot.
 #include <cstdint>
 #include <vector>
 
@@ -33,15 +33,15 @@ void Crossover(TRandom& random, const Program& a, const Program& b, Program& chi
 void Duplicate(TRandom& random, float mutationPercent, std::size_t poolSize, Program& child);
 
 // Replaces the operand or the opcode of instruction `q`, choosing which with rand().
-void MutateInstruction(TRandom& random, Program& child, std::size_t q, int operandCount,
+void MutateInstruction(TRandom& random, CRandStream& rand, Program& child, std::size_t q, int operandCount,
                        const std::vector<std::uint8_t>& opcodePool);
 
 // Point mutation of a tournament's first child (position from the generator) and of its second
 // (position from rand()).
-void MutateFirstChild(TRandom& random, float mutationPercent, Program& child, int operandCount,
-                      const std::vector<std::uint8_t>& opcodePool);
-void MutateSecondChild(TRandom& random, float mutationPercent, Program& child, int operandCount,
-                       const std::vector<std::uint8_t>& opcodePool);
+void MutateFirstChild(TRandom& random, CRandStream& rand, float mutationPercent, Program& child,
+                      int operandCount, const std::vector<std::uint8_t>& opcodePool);
+void MutateSecondChild(TRandom& random, CRandStream& rand, float mutationPercent, Program& child,
+                       int operandCount, const std::vector<std::uint8_t>& opcodePool);
 
 // `rounds` float additions of `fitness` to a sum starting at 0, each rounded to float: the score of
 // a child scored `rounds` times. Jumps over the additions that round alike.

@@ -1,4 +1,3 @@
-#include <boost/thread/lock_guard.hpp>
 #include <algorithm>
 
 #include "engine/breeding.h"
@@ -77,13 +76,12 @@ void CEngine::Breed(int core, const CallRows& tournamentRows) {
                 Duplicate(random, settings.mutationPercent, poolSize, child1);
                 Duplicate(random, settings.mutationPercent, poolSize, child2);
             }
-            MutateFirstChild(random, settings.mutationPercent, child1, operandCount, opcodePool);
-            MutateSecondChild(random, settings.mutationPercent, child2, operandCount, opcodePool);
+            CRandStream& rand = randStreams[static_cast<std::size_t>(core)];
+            MutateFirstChild(random, rand, settings.mutationPercent, child1, operandCount, opcodePool);
+            MutateSecondChild(random, rand, settings.mutationPercent, child2, operandCount, opcodePool);
         }
         ScoreChildren(*this, core, tournamentRows, evaluationRounds, s);
         const Winners winners = PickWinners(s.scores);
-        boost::lock_guard<boost::mutex> lock(resultsMutex);
-        nextPopulation.push_back(s.children[winners.winner]);
-        nextPopulation.push_back(s.children[winners.runnerUp]);
+        AppendWinners(core, s.children[winners.winner], s.children[winners.runnerUp]);
     }
 }

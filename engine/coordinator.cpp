@@ -155,6 +155,7 @@ GenerationEnd RunGeneration(CEngine& e, int g) {
     }
     e.reporter->BreedingStarted();
     RunBreedingWorkers(e, DrawTournamentRows(e));
+    e.MergeWinners();
     std::swap(e.population, e.nextPopulation);
     e.nextPopulation.clear();
     e.reporter->BreedingStopped();

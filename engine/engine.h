@@ -3,17 +3,18 @@
 // per-generation statistics, one random generator and one code buffer per worker slot, and what the
 // source emitter needs.
 //
-// Who touches what: the console thread runs Initialise, Start and Stop, and Initialise only while no
-// run is active. During a run the coordinator thread is the only writer of everything here except
-// `nextPopulation`, and it writes only while no breeding worker runs. Worker c uses generators[c],
-// codeBuffers[c] and scratch of its own, reads the rest, and appends to `nextPopulation` only under
-// resultsMutex.
+// Who touches what: the console thread runs Initialise, Start, Stop and Wait, and Initialise only
+// while no run is active. During a run the coordinator thread is the only writer of everything here
+// except `nextPopulation` and `workerWinners`, and it writes only while no breeding worker runs.
+// Worker c uses generators[c], randStreams[c], codeBuffers[c], workerWinners[c] and scratch of its
+// own, reads the rest, and appends to `nextPopulation` only under resultsMutex.
 #include <atomic>
 #include <boost/thread/mutex.hpp>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "engine/fast_scorer.h"
 #include "engine/fitness_cache.h"
 #include "engine/progress_reporter.h"
+#include "random/rand_stream.h"
 #include "random/random.h"
 #include "workspace/data_file.h"
 #include "workspace/settings.h"
@@ -52,11 +54,14 @@ class CEngine {
     CEngine& operator=(const CEngine&) = delete;
 
     // Lifecycle. Initialise refuses settings that cannot run (std::runtime_error, one line) before
-    // it changes anything.
-    void Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& dataTable);
+    // it changes anything. With a seed the run is reproducible: see `seed`.
+    void Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& dataTable,
+                    std::optional<std::uint32_t> runSeed = std::nullopt);
     void Start();
     void Stop();
     bool StopRequested();
+    // Returns once no run is active.
+    void Wait();
 
     // Population initialisation.
     void CreateGenerators();
@@ -68,6 +73,11 @@ class CEngine {
 
     // One breeding worker: appends its tournament winners to nextPopulation.
     void Breed(int core, const CallRows& tournamentRows);
+    // Where a worker's winners go: straight to nextPopulation as workers finish tournaments, or,
+    // in a seeded run, to the worker's own list, which MergeWinners appends after the join in
+    // worker order.
+    void AppendWinners(int core, const Program& winner, const Program& runnerUp);
+    void MergeWinners();
 
     std::vector<std::unique_ptr<TRandom>> generators;
     std::vector<CodeBuffer> codeBuffers;
@@ -99,6 +109,12 @@ class CEngine {
     FitnessCache knownFitness;  // of programs scored on all rows this run
     std::vector<float> populationFitness;  // this generation's, in population order
     FitnessRules Rules() const;
+
+    // None: the clock seeds the generators and the workers share rand(). A seed N seeds every
+    // generator with N and gives worker c a rand() sequence of its own, seeded with N + c.
+    std::optional<std::uint32_t> seed;
+    std::vector<CRandStream> randStreams;   // one per slot
+    std::vector<Population> workerWinners;  // one per slot, seeded runs only
 };
 
 // One generation g of a run: scoring with its reports, then breeding unless it is the last.

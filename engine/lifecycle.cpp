@@ -11,7 +11,8 @@
 #include "platform/memory_size.h"
 
 // Refuses before it changes anything; then rebuilds everything a run starts from, in this order.
-void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& dataTable) {
+void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& dataTable,
+                         std::optional<std::uint32_t> runSeed) {
     Rows preparedRows;
     std::int32_t preparedInputCount = inputCount;
     PrepareTrainingRows(dataTable, current, preparedRows, preparedInputCount);
@@ -25,6 +26,7 @@ void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current,
     fitnessIndex.clear();
     reporter = &console;
     settings = current;
+    seed = runSeed;
     BuildTanhTable();
     BuildSigmoidTable();
     CreateGenerators();
@@ -64,4 +66,9 @@ void CEngine::Stop() {
     runMutex.unlock();
     stopRequested.store(false, std::memory_order_release);
     stopMutex.unlock();
+}
+
+void CEngine::Wait() {
+    runMutex.lock();
+    runMutex.unlock();
 }

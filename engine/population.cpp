@@ -24,15 +24,19 @@ void AppendInstruction(Program& program, std::uint8_t opcode, int operand) {
 
 }  // namespace
 
-// All slots get the same kind; each is seeded from the clock read just before, so they normally
-// share one seed.
+// All slots get the same kind and the same seed: the run's seed, or the clock read just before
+// each (so they normally share one). Each slot also gets its rand() sequence.
 void CEngine::CreateGenerators() {
     const std::size_t slots = static_cast<std::size_t>(std::max(kMinimumSlots, settings.cores));
     generators.clear();
-    for (std::size_t slot = 0; slot < slots; ++slot)
+    randStreams.clear();
+    for (std::size_t slot = 0; slot < slots; ++slot) {
         generators.push_back(NewGenerator(settings.randomAlgorithm));
+        randStreams.push_back(seed ? CRandStream(*seed + static_cast<std::uint32_t>(slot)) : CRandStream());
+    }
     for (const std::unique_ptr<TRandom>& generator : generators)
-        generator->Seed(static_cast<int>(static_cast<std::uint32_t>(SecondsNow())));
+        generator->Seed(static_cast<int>(seed ? *seed : static_cast<std::uint32_t>(SecondsNow())));
+    workerWinners.assign(slots, Population());
 }
 
 // Ratios of two uniform draws; a quotient that is infinite, zero or subnormal becomes pi, and odd

@@ -43,7 +43,7 @@ void Check(const Options& options) {
 
 }  // namespace
 
-Options ParseCommandLine(const std::vector<std::string>& args) {
+Options ParseFormulaCommandLine(const std::vector<std::string>& args) {
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -16,7 +16,7 @@ struct Options {
 };
 
 // Throws BadInput for an unknown option, a missing or extra operand, or options that do not go together.
-Options ParseCommandLine(const std::vector<std::string>& args);
+Options ParseFormulaCommandLine(const std::vector<std::string>& args);
 
 extern const char kHelpText[];
 extern const char kVersionText[];

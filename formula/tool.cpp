@@ -85,7 +85,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
 
 int RunFormulaTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     try {
-        const Options options = ParseCommandLine(args);
+        const Options options = ParseFormulaCommandLine(args);
         if (options.help || options.version) {
             out << (options.help ? kHelpText : kVersionText);
             return 0;

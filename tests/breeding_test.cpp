@@ -126,11 +126,12 @@ TEST(Breeding, DuplicationAppendsARunOfTheChildsOwnInstructions) {
 TEST(Breeding, PointMutationChangesOneInstruction) {
     const std::vector<std::uint8_t> pool{0, 23, 1, 5};
     const Program parent = MakeProgram({{0, 1}, {1, 2}, {2, 3}});
-    for (int trial = 0; trial < 20; ++trial) {
+    for (std::uint32_t trial = 0; trial < 20; ++trial) {
         ScriptedRandom random;
         random.ints = {{0, 100, 5}, {0, 2, 1}, {0, 299, 258}};  // the operand draw comes on odd rand()
+        CRandStream rand(trial);
         Program child = parent;
-        MutateFirstChild(random, 50, child, 300, pool);
+        MutateFirstChild(random, rand, 50, child, 300, pool);
         const Program operand = MakeProgram({{0, 1}, {1, 258}, {2, 3}});
         const bool opcode = child[3] != 1 && Program(child.begin() + 4, child.end()) ==
                                                  Program(parent.begin() + 4, parent.end());
@@ -140,7 +141,8 @@ TEST(Breeding, PointMutationChangesOneInstruction) {
     ScriptedRandom random;
     random.reals = {0.5};  // 50 is not below the percentage 50: nothing happens
     Program child = parent;
-    MutateSecondChild(random, 50, child, 3, pool);
+    CRandStream rand;
+    MutateSecondChild(random, rand, 50, child, 3, pool);
     EXPECT_EQ(child, parent);
 }
 

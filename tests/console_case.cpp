@@ -1,6 +1,7 @@
 #include "tests/console_case.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,6 +114,7 @@ namespace {
 struct InputPiece {
     std::string waitFor;
     int sleepMilliseconds = 0;
+    int signal = 0;
     std::string text;
 };
 
@@ -122,9 +124,11 @@ std::vector<InputPiece> Pieces(const std::string& input) {
         const std::size_t end = std::min(input.find('\n', at), input.size() - 1) + 1;
         const std::string line = input.substr(at, end - at);
         if (boost::starts_with(line, "~wait "))
-            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, ""});
+            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, 0, ""});
         else if (boost::starts_with(line, "~sleep "))
-            pieces.push_back({"", std::stoi(line.substr(7)), ""});
+            pieces.push_back({"", std::stoi(line.substr(7)), 0, ""});
+        else if (boost::starts_with(line, "~signal "))
+            pieces.push_back({"", 0, boost::starts_with(line, "~signal INT") ? SIGINT : SIGTERM, ""});
         else
             pieces.back().text += line;
         at = end;
@@ -159,7 +163,7 @@ std::vector<std::string> CommandWords(const std::string& program, const std::vec
 // Starts the command in `directory` with standard input from `inputFd` and standard output (and
 // standard error, unless `errors` is empty) into files.
 pid_t Start(std::vector<std::string> words, const std::string& directory, int inputFd, const std::string& out,
-            const std::string& errors) {
+            const std::string& errors, bool oneProcessor = false) {
     const pid_t child = fork();
     if (child != 0) return child;
     std::vector<char*> argv;
@@ -168,6 +172,12 @@ pid_t Start(std::vector<std::string> words, const std::string& directory, int in
     const int output_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int error_fd = errors.empty() ? 2 : open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (output_fd < 0 || error_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
+    if (oneProcessor) {
+        cpu_set_t first;
+        CPU_ZERO(&first);
+        CPU_SET(0, &first);
+        if (sched_setaffinity(0, sizeof first, &first) != 0) _exit(126);
+    }
     dup2(inputFd, 0);
     dup2(output_fd, 1);
     dup2(error_fd, 2);
@@ -184,13 +194,14 @@ int Wait(pid_t child) {
 
 }  // namespace
 
-ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
-    const std::string out = directory + "/.stdout";
+ConsoleRun RunProgram(const std::string& directory, const std::string& input,
+                      const std::vector<std::string>& arguments, bool oneProcessor) {
+    const std::string out = directory + "/.stdout", err = directory + "/.stderr";
     int pipeFds[2];
     if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
     fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);  // the child keeps only its standard input
     fcntl(pipeFds[1], F_SETFD, FD_CLOEXEC);
-    const pid_t child = Start(CommandWords(TARVO_EXE, {}), directory, pipeFds[0], out, "");
+    const pid_t child = Start(CommandWords(TARVO_EXE, arguments), directory, pipeFds[0], out, err, oneProcessor);
     close(pipeFds[0]);
     signal(SIGPIPE, SIG_IGN);
     ConsoleRun run;
@@ -205,12 +216,15 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
             if (!OutputHasLine(out, pattern)) run.timedOut = piece.waitFor;
         }
         if (piece.sleepMilliseconds > 0) usleep(static_cast<useconds_t>(piece.sleepMilliseconds) * 1000);
+        if (piece.signal != 0) kill(child, piece.signal);
         WriteAll(pipeFds[1], piece.text);
     }
     close(pipeFds[1]);
     run.status = Wait(child);
     run.output = ReadFile(out);
+    run.errors = ReadFile(err);
     fs::remove(out);
+    fs::remove(err);
     return run;
 }
 

@@ -3,14 +3,18 @@
 // standard input; its whole standard output, exit status and the files it leaves are compared.
 //
 // A case file is a list of sections, each a header line "=== <kind> [argument]" and content lines:
+//   run ARGUMENTS    starts the next run of the program, with these blank-separated arguments; the
+//                    sections up to the next "run" belong to it. Without any "run" the whole file
+//                    is one run without arguments. Runs share the directory, one after the other.
 //   given PATH       a file to create before the run (given-raw: without the final newline)
 //   given-dir PATH   a directory to create before the run
 //   given-link PATH TARGET  a symbolic link to create before the run
+//   given-tree PATH SOURCE  a copy of the source tree's directory SOURCE, made before the run
 //   stdin            standard input (stdin-raw: without the final newline); a line "~wait REGEX"
 //                    holds back the rest until the output has a line that matches, "~sleep MS"
-//                    for that many milliseconds
-
+//                    for that many milliseconds, "~signal INT" (or TERM) sends that signal
 //   stdout           the expected standard output, exactly
+//   stderr           the expected standard error, exactly (unchecked when absent)
 //   stdout-pattern   the expected standard output line by line, for runs whose timing varies: a line
 //                    "~ REGEX" matches one line, "~* REGEX" any number of lines, others literally
 //   file PATH        a file the run must leave, exactly (file-raw: without the final newline)
@@ -43,13 +47,15 @@ std::string CaseName(const std::string& path);
 
 struct ConsoleRun {
     std::string output;
-    std::string errors;  // RunCommand only
+    std::string errors;  // standard error
     int status = -1;
     std::string timedOut;  // the pattern of a wait that never matched
 };
 
-// Runs the program (under the emulator when there is one) in `directory`.
-ConsoleRun RunProgram(const std::string& directory, const std::string& input);
+// Runs the program (under the emulator when there is one) in `directory`, on the first processor
+// only when `oneProcessor`.
+ConsoleRun RunProgram(const std::string& directory, const std::string& input,
+                      const std::vector<std::string>& arguments = {}, bool oneProcessor = false);
 
 // Runs another program of the build with arguments, no standard input and standard error kept apart.
 ConsoleRun RunCommand(const std::string& program, const std::vector<std::string>& args,

@@ -59,20 +59,20 @@ TEST(Engine, ConstantsAreRatiosOfTwoDrawsWithPiForZeros) {
     }
 }
 
+// A seeded run seeds every slot with its seed.
 template <class Reference>
 void ExpectKind(std::int32_t algorithm, const char* name) {
     CEngine engine;
     engine.settings.randomAlgorithm = static_cast<RandomAlgorithm>(algorithm);
     engine.settings.cores = 2;
+    engine.seed = 99;
     engine.CreateGenerators();
     ASSERT_EQ(engine.generators.size(), 4u);
     CRandom<Reference> reference;
     reference.Seed(99);
-    for (auto& generator : engine.generators) {
-        generator->Seed(99);
-        EXPECT_EQ(generator->NextInt(0, 1 << 30), reference.NextInt(0, 1 << 30)) << algorithm << " " << name;
-        reference.Seed(99);
-    }
+    const int expected = reference.NextInt(0, 1 << 30);
+    for (auto& generator : engine.generators)
+        EXPECT_EQ(generator->NextInt(0, 1 << 30), expected) << algorithm << " " << name;
 }
 
 TEST(Engine, GeneratorKindFollowsTheAlgorithmBits) {
@@ -201,6 +201,28 @@ TEST(Engine, EachWorkerAppendsTwoProgramsPerTournament) {
     EXPECT_EQ(engine.population.size(), 96u);
     EXPECT_TRUE(engine.nextPopulation.empty());
     EXPECT_EQ(std::count(reporter.calls.begin(), reporter.calls.end(), "Tick"), 4);
+}
+
+// Seeded, a worker draws only from its own generator and rand() sequence, and its winners join
+// the next population in worker order: the workers' timing cannot change the run.
+TEST(Engine, SeededBreedingDoesNotDependOnTheOrderWorkersRunIn) {
+    const auto breed = [](std::vector<int> order) {
+        CEngine engine;
+        RecordingReporter reporter;
+        CSettingsSerializer settings = SmallSettings();
+        settings.cores = 3;
+        settings.population = 60;
+        settings.mutationPercent = 100;
+        settings.generations = 1;  // scores the starting population and stops before breeding
+        engine.Initialise(reporter, settings, Unfittable(12), 2026u);
+        RunCoordinator(&engine);
+        for (int core : order) engine.Breed(core, engine.callRows);
+        engine.MergeWinners();
+        return engine.nextPopulation;
+    };
+    const Population inOrder = breed({0, 1, 2});
+    ASSERT_EQ(inOrder.size(), 60u);
+    EXPECT_EQ(breed({2, 0, 1}), inOrder);
 }
 
 TEST(Engine, RefusesSettingsThatCannotRun) {

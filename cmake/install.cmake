@@ -1,0 +1,43 @@
+# Install rules and the Debian package: the programs in bin/, a manual page for each in
+# share/man/man1/ (gzipped, as Debian keeps them), the README and the examples in share/doc/tarvo/.
+include(GNUInstallDirs)
+
+install(TARGETS tarvo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET tarvo-formula)
+  install(TARGETS tarvo-formula RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+file(GLOB tarvo_man_pages CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.1)
+set(tarvo_gzipped_pages)
+foreach(page ${tarvo_man_pages})
+  get_filename_component(name ${page} NAME)
+  set(gzipped ${CMAKE_BINARY_DIR}/man/${name}.gz)
+  add_custom_command(OUTPUT ${gzipped}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND gzip -9n -c ${page} > ${gzipped}
+    DEPENDS ${page} VERBATIM)
+  list(APPEND tarvo_gzipped_pages ${gzipped})
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${tarvo_gzipped_pages})
+add_dependencies(tarvo man_pages)  # so that building the program alone leaves everything to install
+install(FILES ${tarvo_gzipped_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tarvo)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Tarvo developers <tarvo@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "learns formulas from tables of numbers by gene expression programming")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Tarvo evolves small stack-machine programs that fit a table of numbers, compiles every candidate to x87 machine code to score it, and writes each new best program as a C++ source file. It runs as an interactive console or, with 'tarvo learn', without one.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(TARVO_TARGET STREQUAL ia32)
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE i386)
+endif()
+include(CPack)
