@@ -1,0 +1,32 @@
+#include "compile/exact_math.h"
+
+#include "compile/activation.h"
+
+float RoundThroughDouble(double value) {
+    volatile double rounded = value;
+    return static_cast<float>(rounded);
+}
+
+void ApplyHelperBlock(HelperIndex helper, const float* in, float* out, std::size_t n) {
+    switch (helper) {
+        case kExp:
+            return ExactExpBlock(in, out, n);
+        case kLog:
+            return ExactLogBlock(in, out, n);
+        case kSin:
+            return ExactSinBlock(in, out, n);
+        case kCos:
+            return ExactCosBlock(in, out, n);
+        case kTan:
+            return ExactTanBlock(in, out, n);
+        // The tables interpolate in extended precision, which only the x87 unit has: one at a time.
+        case kSigmoid:
+            for (std::size_t i = 0; i < n; ++i) out[i] = ComputeSigmoid(in[i]);
+            return;
+        case kTanh:
+            for (std::size_t i = 0; i < n; ++i) out[i] = ComputeTanh(in[i]);
+            return;
+        case kHelperCount:
+            return;
+    }
+}
