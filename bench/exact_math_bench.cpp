@@ -12,27 +12,14 @@
 
 namespace {
 
-struct Function {
-    const char* name;
-    float (*scalar)(float);
-    void (*block)(const float*, float*, std::size_t);
-    double (*library)(double);
-    float low, high;  // the arguments, uniform
-};
-
-const Function kFunctions[] = {
-    {"exp", ExactExp, ExactExpBlock, [](double x) { return std::exp(x); }, -10, 10},
-    {"log", ExactLog, ExactLogBlock, [](double x) { return std::log(x); }, 0, 100},
-    {"sin", ExactSin, ExactSinBlock, [](double x) { return std::sin(x); }, -10, 10},
-    {"cos", ExactCos, ExactCosBlock, [](double x) { return std::cos(x); }, -10, 10},
-    {"tan", ExactTan, ExactTanBlock, [](double x) { return std::tan(x); }, -10, 10},
-};
+// Each function's arguments: uniform in [low, high].
+const struct { float low, high; } kRanges[] = {{-10, 10}, {0, 100}, {-10, 10}, {-10, 10}, {-10, 10}};
 
 constexpr std::size_t kValues = 4096;
 
-std::vector<float> Arguments(const Function& f) {
+std::vector<float> Arguments(HelperIndex helper) {
     std::mt19937 random(11);
-    std::uniform_real_distribution<float> uniform(f.low, f.high);
+    std::uniform_real_distribution<float> uniform(kRanges[helper].low, kRanges[helper].high);
     std::vector<float> values(kValues);
     for (float& v : values) v = uniform(random);
     return values;
@@ -40,8 +27,8 @@ std::vector<float> Arguments(const Function& f) {
 
 template <class Apply>
 void Run(benchmark::State& state, Apply apply) {
-    const Function& f = kFunctions[state.range(0)];
-    const std::vector<float> in = Arguments(f);
+    const ExactFunction& f = kExactFunctions[state.range(0)];
+    const std::vector<float> in = Arguments(f.helper);
     std::vector<float> out(kValues);
     for (auto _ : state) {
         apply(f, in.data(), out.data());
@@ -55,19 +42,19 @@ void Run(benchmark::State& state, Apply apply) {
 }
 
 void Library(benchmark::State& state) {
-    Run(state, [](const Function& f, const float* in, float* out) {
+    Run(state, [](const ExactFunction& f, const float* in, float* out) {
         for (std::size_t i = 0; i < kValues; ++i) out[i] = RoundThroughDouble(f.library(in[i]));
     });
 }
 
 void Scalar(benchmark::State& state) {
-    Run(state, [](const Function& f, const float* in, float* out) {
+    Run(state, [](const ExactFunction& f, const float* in, float* out) {
         for (std::size_t i = 0; i < kValues; ++i) out[i] = f.scalar(in[i]);
     });
 }
 
 void Block(benchmark::State& state) {
-    Run(state, [](const Function& f, const float* in, float* out) { f.block(in, out, kValues); });
+    Run(state, [](const ExactFunction& f, const float* in, float* out) { f.block(in, out, kValues); });
 }
 
 BENCHMARK(Library)->DenseRange(kExp, kTan);

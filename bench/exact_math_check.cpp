@@ -26,21 +26,6 @@
 
 namespace {
 
-struct Function {
-    const char* name;
-    HelperIndex helper;
-    float (*scalar)(float);
-    double (*library)(double);
-};
-
-const Function kFunctions[] = {
-    {"exp", kExp, ExactExp, [](double x) { return std::exp(x); }},
-    {"log", kLog, ExactLog, [](double x) { return std::log(x); }},
-    {"sin", kSin, ExactSin, [](double x) { return std::sin(x); }},
-    {"cos", kCos, ExactCos, [](double x) { return std::cos(x); }},
-    {"tan", kTan, ExactTan, [](double x) { return std::tan(x); }},
-};
-
 std::uint32_t Bits(float v) {
     std::uint32_t b;
     std::memcpy(&b, &v, sizeof b);
@@ -78,7 +63,7 @@ struct Counts {
 constexpr std::uint64_t kSlice = std::uint64_t{1} << 16;
 constexpr std::uint64_t kSlices = (std::uint64_t{1} << 32) / kSlice;
 
-void CheckSlice(const Function& f, std::uint64_t slice, std::vector<float>& in, std::vector<float>& out,
+void CheckSlice(const ExactFunction& f, std::uint64_t slice, std::vector<float>& in, std::vector<float>& out,
                 Counts& counts) {
     for (std::uint64_t i = 0; i < kSlice; ++i) {
         const std::uint32_t bits = static_cast<std::uint32_t>(slice * kSlice + i);
@@ -102,7 +87,7 @@ void CheckSlice(const Function& f, std::uint64_t slice, std::vector<float>& in, 
     }
 }
 
-Counts CheckAll(const Function& f, unsigned threads) {
+Counts CheckAll(const ExactFunction& f, unsigned threads) {
     std::atomic<std::uint64_t> next{0};
     std::mutex mutex;
     Counts total;
@@ -121,7 +106,7 @@ Counts CheckAll(const Function& f, unsigned threads) {
 }
 
 // The nearest to a boundary, then an even spread over the rest.
-void WriteHard(std::ofstream& file, const Function& f, std::vector<HardCase> hard) {
+void WriteHard(std::ofstream& file, const ExactFunction& f, std::vector<HardCase> hard) {
     constexpr std::size_t kNearest = 24, kSpread = 24;
     std::sort(hard.begin(), hard.end(), [](const HardCase& a, const HardCase& b) {
         return a.distance < b.distance || (a.distance == b.distance && a.bits < b.bits);
@@ -158,7 +143,7 @@ const char* InstructionSet() {
 int main(int argc, char** argv) {
     unsigned threads = 2;
     std::string hardPath;
-    std::vector<const Function*> chosen;
+    std::vector<const ExactFunction*> chosen;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--threads" && i + 1 < argc) {
@@ -166,9 +151,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--hard" && i + 1 < argc) {
             hardPath = argv[++i];
         } else {
-            const auto f = std::find_if(std::begin(kFunctions), std::end(kFunctions),
-                                        [&](const Function& g) { return arg == g.name; });
-            if (f == std::end(kFunctions)) {
+            const auto f = std::find_if(std::begin(kExactFunctions), std::end(kExactFunctions),
+                                        [&](const ExactFunction& g) { return arg == g.name; });
+            if (f == std::end(kExactFunctions)) {
                 std::fprintf(stderr,
                              "usage: exact_math_check [exp log sin cos tan] [--threads N] [--hard FILE]\n");
                 return 2;
@@ -177,7 +162,7 @@ int main(int argc, char** argv) {
         }
     }
     if (chosen.empty()) {
-        for (const Function& f : kFunctions) chosen.push_back(&f);
+        for (const ExactFunction& f : kExactFunctions) chosen.push_back(&f);
     }
     std::ofstream hardFile;
     if (!hardPath.empty()) hardFile.open(hardPath);
@@ -185,7 +170,7 @@ int main(int argc, char** argv) {
     std::printf("block forms built for %s\n", InstructionSet());
     std::printf(
         "function     checked      proven   fallbacks  near tie  scalar wrong  block wrong  seconds\n");
-    for (const Function* f : chosen) {
+    for (const ExactFunction* f : chosen) {
         const auto start = std::chrono::steady_clock::now();
         const Counts c = CheckAll(*f, threads);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

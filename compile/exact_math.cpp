@@ -1,6 +1,16 @@
 #include "compile/exact_math.h"
 
+#include <cmath>
+
 #include "compile/activation.h"
+
+const ExactFunction kExactFunctions[kTan + 1] = {
+    {"exp", kExp, ExactExp, ExactExpBlock, [](double x) { return std::exp(x); }},
+    {"log", kLog, ExactLog, ExactLogBlock, [](double x) { return std::log(x); }},
+    {"sin", kSin, ExactSin, ExactSinBlock, [](double x) { return std::sin(x); }},
+    {"cos", kCos, ExactCos, ExactCosBlock, [](double x) { return std::cos(x); }},
+    {"tan", kTan, ExactTan, ExactTanBlock, [](double x) { return std::tan(x); }},
+};
 
 float RoundThroughDouble(double value) {
     volatile double rounded = value;

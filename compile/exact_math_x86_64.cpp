@@ -13,6 +13,7 @@
 // built with -ffp-contract=off), so every instruction set computes the same y and the block forms,
 // vectorised per instruction set, agree with the scalar forms.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -23,35 +24,32 @@
 
 namespace {
 
-TARVO_INLINE std::uint64_t Bits(double v) {
-    std::uint64_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
+template <class To, class From>
+TARVO_INLINE To BitCast(From from) {
+    static_assert(sizeof(To) == sizeof(From), "same size");
+    To to;
+    std::memcpy(&to, &from, sizeof to);
+    return to;
 }
 
-TARVO_INLINE double DoubleFromBits(std::uint64_t b) {
-    double v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
-
-TARVO_INLINE std::uint32_t Bits(float v) {
-    std::uint32_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
-TARVO_INLINE float FloatFromBits(std::uint32_t b) {
-    float v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
+TARVO_INLINE std::uint64_t Bits(double v) { return BitCast<std::uint64_t>(v); }
+TARVO_INLINE std::uint32_t Bits(float v) { return BitCast<std::uint32_t>(v); }
 
 constexpr double Factorial(int n) { return n <= 1 ? 1.0 : n * Factorial(n - 1); }
 
+// c[i] = sign^i / (first + 2i)!: the Taylor series in x^2 of cosh x (first 0, sign 1),
+// sinh(x) / x (1, 1), cos x (0, -1) and sin(x) / x (1, -1).
+template <std::size_t N>
+constexpr std::array<double, N> SeriesInSquare(int first, double sign) {
+    std::array<double, N> c{};
+    double s = 1;
+    for (std::size_t i = 0; i < N; ++i, s *= sign) c[i] = s / Factorial(first + 2 * static_cast<int>(i));
+    return c;
+}
+
 // c[0] + c[1] z + ... + c[N-1] z^(N-1) by Horner's rule; the loop unrolls completely.
 template <std::size_t N>
-TARVO_INLINE double Polynomial(double z, const double (&c)[N]) {
+TARVO_INLINE double Polynomial(double z, const std::array<double, N>& c) {
     double sum = c[N - 1];
     for (std::size_t i = N - 1; i-- > 0;) sum = sum * z + c[i];
     return sum;
@@ -80,10 +78,8 @@ struct Exp {
     static constexpr double kLog2E = 0x1.71547652b82fep+0;
     static constexpr double kLn2Hi = 0x1.62e42feep-1;
     static constexpr double kLn2Lo = 0x1.a39ef35793c76p-33;
-    static constexpr double kEven[] = {
-        1, 1 / Factorial(2), 1 / Factorial(4), 1 / Factorial(6), 1 / Factorial(8), 1 / Factorial(10)};
-    static constexpr double kOdd[] = {
-        1, 1 / Factorial(3), 1 / Factorial(5), 1 / Factorial(7), 1 / Factorial(9), 1 / Factorial(11)};
+    static constexpr auto kEven = SeriesInSquare<6>(0, 1);  // cosh
+    static constexpr auto kOdd = SeriesInSquare<6>(1, 1);   // sinh(r) / r
 
     TARVO_INLINE static bool InRange(float x) { return (x >= -87.0f) & (x <= 88.5f); }
 
@@ -92,7 +88,7 @@ struct Exp {
         const double t = x * kLog2E + kRoundShift;
         const double k = t - kRoundShift;
         const double r = (x - k * kLn2Hi) - k * kLn2Lo;
-        const double scale = DoubleFromBits((Bits(t) + 1023) << 52);  // 2^k
+        const double scale = BitCast<double>((Bits(t) + 1023) << 52);  // 2^k
         const double z = r * r;
         // e^r = even(z) + r odd(z): two short chains instead of one long one.
         const double even = Polynomial(z, kEven);
@@ -111,7 +107,8 @@ struct Log {
     static constexpr double kLn2Hi = 0x1.62e42feep-1;
     static constexpr double kLn2Lo = 0x1.a39ef35793c76p-33;
     static constexpr std::uint32_t kSqrtHalfBits = 0x3f3504f3;
-    static constexpr double kSeries[] = {1, 1.0 / 3, 1.0 / 5, 1.0 / 7, 1.0 / 9, 1.0 / 11, 1.0 / 13, 1.0 / 15};
+    static constexpr std::array<double, 8> kSeries = {1,       1.0 / 3,  1.0 / 5,  1.0 / 7,
+                                                      1.0 / 9, 1.0 / 11, 1.0 / 13, 1.0 / 15};
 
     TARVO_INLINE static bool InRange(float x) { return (x >= 0x1p-126f) & (x <= 0x1.fffffep127f); }
 
@@ -119,7 +116,7 @@ struct Log {
         // Counting the exponent from sqrt(1/2) instead of 1 puts m in [sqrt(1/2), sqrt(2)).
         const std::uint32_t offset = Bits(x) - kSqrtHalfBits;
         const double e = static_cast<std::int32_t>(offset) >> 23;
-        const double f = static_cast<double>(FloatFromBits((offset & 0x7fffff) + kSqrtHalfBits)) - 1;
+        const double f = static_cast<double>(BitCast<float>((offset & 0x7fffff) + kSqrtHalfBits)) - 1;
         const double s = f / (2 + f);
         const double series = Polynomial(s * s, kSeries);  // atanh(s) / s
         return e * kLn2Hi + (e * kLn2Lo + (s + s) * series);
@@ -141,23 +138,11 @@ constexpr double kTwoOverPi = 0x1.45f306dc9c883p-1;
 constexpr double kPio2[3] = {0x1.921fb54p+0, 0x1.10b46p-30, 0x1.1a62633145c07p-54};
 constexpr float kReducibleLimit = 0x1p26f;
 
-// sin r to r^13: r^14/15! / (sin r / r) < 2^-44.9. Written as r * (...) so that sin(-0) = -0.
-constexpr double kSinSeries[] = {1,
-                                 -1 / Factorial(3),
-                                 1 / Factorial(5),
-                                 -1 / Factorial(7),
-                                 1 / Factorial(9),
-                                 -1 / Factorial(11),
-                                 1 / Factorial(13)};
+// sin r = r * SeriesInSquare(1, -1) to r^13: r^14/15! / (sin r / r) < 2^-44.9. The factor r
+// keeps the sign of zero: sin(-0) = -0.
+constexpr auto kSinSeries = SeriesInSquare<7>(1, -1);
 // cos r to r^14: r^16/16! / cos r < 2^-49.3.
-constexpr double kCosSeries[] = {1,
-                                 -1 / Factorial(2),
-                                 1 / Factorial(4),
-                                 -1 / Factorial(6),
-                                 1 / Factorial(8),
-                                 -1 / Factorial(10),
-                                 1 / Factorial(12),
-                                 -1 / Factorial(14)};
+constexpr auto kCosSeries = SeriesInSquare<8>(0, -1);
 
 TARVO_INLINE SinCos ReduceToSinCos(float xf) {
     const double x = xf;
@@ -173,7 +158,7 @@ TARVO_INLINE SinCos ReduceToSinCos(float xf) {
 TARVO_INLINE double Pick(std::uint64_t quadrant, double whenEven, double whenOdd) {
     const std::uint64_t odd = 0 - (quadrant & 1);
     const std::uint64_t picked = (Bits(whenOdd) & odd) | (Bits(whenEven) & ~odd);
-    return DoubleFromBits(picked ^ ((quadrant & 2) << 62));
+    return BitCast<double>(picked ^ ((quadrant & 2) << 62));
 }
 
 struct Sin {

@@ -22,21 +22,6 @@
 
 namespace {
 
-struct Function {
-    const char* name;
-    HelperIndex helper;
-    float (*scalar)(float);
-    double (*library)(double);
-};
-
-const Function kFunctions[] = {
-    {"exp", kExp, ExactExp, [](double x) { return std::exp(x); }},
-    {"log", kLog, ExactLog, [](double x) { return std::log(x); }},
-    {"sin", kSin, ExactSin, [](double x) { return std::sin(x); }},
-    {"cos", kCos, ExactCos, [](double x) { return std::cos(x); }},
-    {"tan", kTan, ExactTan, [](double x) { return std::tan(x); }},
-};
-
 std::uint32_t Bits(float v) {
     std::uint32_t b;
     std::memcpy(&b, &v, sizeof b);
@@ -55,7 +40,7 @@ std::string Hex(std::uint32_t bits) {
     return text.str();
 }
 
-float Expected(const Function& f, float x) {
+float Expected(const ExactFunction& f, float x) {
     volatile double exact = f.library(static_cast<double>(x));
     return static_cast<float>(exact);
 }
@@ -102,7 +87,7 @@ std::vector<float> ChosenArguments() {
     return values;
 }
 
-void ExpectLibraryBits(const Function& f, const std::vector<float>& arguments, const char* what) {
+void ExpectLibraryBits(const ExactFunction& f, const std::vector<float>& arguments, const char* what) {
     std::vector<float> block(arguments.size());
     ApplyHelperBlock(f.helper, arguments.data(), block.data(), arguments.size());
     std::vector<float> inPlace = arguments;
@@ -118,7 +103,7 @@ void ExpectLibraryBits(const Function& f, const std::vector<float>& arguments, c
 
 TEST(ExactMath, ChosenArgumentsGiveTheLibraryBits) {
     const std::vector<float> arguments = ChosenArguments();
-    for (const Function& f : kFunctions) ExpectLibraryBits(f, arguments, "chosen");
+    for (const ExactFunction& f : kExactFunctions) ExpectLibraryBits(f, arguments, "chosen");
 }
 
 // The point of the host computation: ordinary arguments do not go to the math library.
@@ -126,7 +111,7 @@ TEST(ExactMath, OrdinaryArgumentsTakeTheFastPath) {
 #if !defined(__x86_64__)
     GTEST_SKIP() << "IA-32 asks the math library for every value";
 #endif
-    for (const Function& f : kFunctions) {
+    for (const ExactFunction& f : kExactFunctions) {
         int unproven = 0;
         for (int i = f.helper == kLog ? 1 : -1000; i <= 1000; ++i) {
             float value;
