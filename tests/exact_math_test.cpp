@@ -87,6 +87,19 @@ std::vector<float> ChosenArguments() {
     return values;
 }
 
+// Lines "name hex-bits"; '#' starts a comment.
+std::vector<float> HardArguments(const std::string& name) {
+    std::ifstream file(TARVO_SOURCE_DIR "/tests/data/exact_math_hard.txt");
+    std::vector<float> values;
+    for (std::string line; std::getline(file, line);) {
+        std::istringstream fields(line.substr(0, line.find('#')));
+        std::string function;
+        std::uint32_t bits;
+        if (fields >> function >> std::hex >> bits && function == name) values.push_back(FromBits(bits));
+    }
+    return values;
+}
+
 void ExpectLibraryBits(const ExactFunction& f, const std::vector<float>& arguments, const char* what) {
     std::vector<float> block(arguments.size());
     ApplyHelperBlock(f.helper, arguments.data(), block.data(), arguments.size());
@@ -104,6 +117,14 @@ void ExpectLibraryBits(const ExactFunction& f, const std::vector<float>& argumen
 TEST(ExactMath, ChosenArgumentsGiveTheLibraryBits) {
     const std::vector<float> arguments = ChosenArguments();
     for (const ExactFunction& f : kExactFunctions) ExpectLibraryBits(f, arguments, "chosen");
+}
+
+TEST(ExactMath, ResultsNearestARoundingBoundaryGiveTheLibraryBits) {
+    for (const ExactFunction& f : kExactFunctions) {
+        const std::vector<float> arguments = HardArguments(f.name);
+        EXPECT_GE(arguments.size(), 16u) << "tests/data/exact_math_hard.txt not found or cut short";
+        ExpectLibraryBits(f, arguments, "hard");
+    }
 }
 
 // The point of the host computation: ordinary arguments do not go to the math library.
