@@ -2,9 +2,9 @@
 // of the 2^32 float bit patterns through the scalar and the block form of each, compared bit for
 // bit with the math library's double result rounded to float. Not part of the tests: it takes
 // minutes per function. Prints per function the values checked, how many the fast path proved,
-// how many it left to the math library (and of those, how many because the library's result lies
-// within the fast path's margin of a float rounding boundary), the mismatches of each form (must be 0) and
-// the time.
+// how many it left to the math library ("near tie": of those, how many have a library result within
+// the fast path's margin of a float rounding boundary, whether or not the argument was in range), the
+// mismatches of each form (must be 0) and the time.
 //   cmake -DTARVO_BENCH=ON ... && nice -n 19 build/x86_64/exact_math_check [exp log sin cos tan]
 //       [--threads N] [--hard FILE]
 // --hard FILE writes arguments whose library result lies nearest a float rounding boundary, the
