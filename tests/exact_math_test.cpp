@@ -1,8 +1,8 @@
 // The helpers' exp, log, sin, cos and tan, scalar and block form, bit for bit against the math
 // library's double result rounded to float, on chosen arguments: the edges of every range the host
 // computation switches on, the hardest reductions, special values, and arguments whose result lies
-// nearest a float rounding boundary (tests/data/exact_math_hard.txt, found by
-// bench/exact_math_check, which covers every float).
+// nearest a float rounding boundary or that a less careful computation gets wrong
+// (tests/data/exact_math_hard.txt). bench/exact_math_check covers every float.
 #include "compile/exact_math.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +87,7 @@ std::vector<float> ChosenArguments() {
     return values;
 }
 
-// Lines "name hex-bits"; '#' starts a comment.
+// Lines: function name, argument bits in hex, what kind of case; '#' starts a comment.
 std::vector<float> HardArguments(const std::string& name) {
     std::ifstream file(TARVO_SOURCE_DIR "/tests/data/exact_math_hard.txt");
     std::vector<float> values;
