@@ -234,6 +234,39 @@ TARVO_INLINE void Block(const float* in, float* out, std::size_t n) {
     }
 }
 
+// One copy of each block form per instruction set, and the first call picks the one this processor
+// runs. Not picked by the loader (target_clones): the sanitizers cannot run code that early.
+using BlockFunction = void (*)(const float* in, float* out, std::size_t n);
+
+template <class F>
+__attribute__((target("arch=x86-64-v4"))) void BlockAvx512(const float* in, float* out, std::size_t n) {
+    Block<F>(in, out, n);
+}
+
+template <class F>
+__attribute__((target("arch=x86-64-v3"))) void BlockAvx2(const float* in, float* out, std::size_t n) {
+    Block<F>(in, out, n);
+}
+
+template <class F>
+void BlockSse2(const float* in, float* out, std::size_t n) {
+    Block<F>(in, out, n);
+}
+
+template <class F>
+BlockFunction PickBlock() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("x86-64-v4")) return BlockAvx512<F>;
+    if (__builtin_cpu_supports("x86-64-v3")) return BlockAvx2<F>;
+    return BlockSse2<F>;
+}
+
+template <class F>
+void DispatchBlock(const float* in, float* out, std::size_t n) {
+    static const BlockFunction block = PickBlock<F>();
+    block(in, out, n);
+}
+
 }  // namespace
 
 float ExactExp(float x) { return Scalar<Exp>(x); }
@@ -242,14 +275,11 @@ float ExactSin(float x) { return Scalar<Sin>(x); }
 float ExactCos(float x) { return Scalar<Cos>(x); }
 float ExactTan(float x) { return Scalar<Tan>(x); }
 
-// One copy of each block form per instruction set, picked when the program loads.
-#define TARVO_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
-
-TARVO_VECTOR_CLONES void ExactExpBlock(const float* in, float* out, std::size_t n) { Block<Exp>(in, out, n); }
-TARVO_VECTOR_CLONES void ExactLogBlock(const float* in, float* out, std::size_t n) { Block<Log>(in, out, n); }
-TARVO_VECTOR_CLONES void ExactSinBlock(const float* in, float* out, std::size_t n) { Block<Sin>(in, out, n); }
-TARVO_VECTOR_CLONES void ExactCosBlock(const float* in, float* out, std::size_t n) { Block<Cos>(in, out, n); }
-TARVO_VECTOR_CLONES void ExactTanBlock(const float* in, float* out, std::size_t n) { Block<Tan>(in, out, n); }
+void ExactExpBlock(const float* in, float* out, std::size_t n) { DispatchBlock<Exp>(in, out, n); }
+void ExactLogBlock(const float* in, float* out, std::size_t n) { DispatchBlock<Log>(in, out, n); }
+void ExactSinBlock(const float* in, float* out, std::size_t n) { DispatchBlock<Sin>(in, out, n); }
+void ExactCosBlock(const float* in, float* out, std::size_t n) { DispatchBlock<Cos>(in, out, n); }
+void ExactTanBlock(const float* in, float* out, std::size_t n) { DispatchBlock<Tan>(in, out, n); }
 
 bool ExactFastPath(HelperIndex helper, float x, float& value) {
     switch (helper) {
