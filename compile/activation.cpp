@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "compile/exact_math.h"
+
 float f_factor;
 float f_f[kActivationTableLength];
 float f_d[kActivationTableLength];
@@ -9,13 +11,6 @@ float g_f[kActivationTableLength];
 float g_d[kActivationTableLength];
 
 namespace {
-
-// The IA-32 math library may return more than double precision; storing to a double first makes
-// both targets round the same value to float.
-float RoundThroughDouble(double value) {
-    volatile double rounded = value;
-    return static_cast<float>(rounded);
-}
 
 // base + slope * fraction, rounded once to float. Extended precision is what both targets share
 // natively (x87), so the result is the same on both.
@@ -53,11 +48,11 @@ void BuildSigmoidTable() {
     }
 }
 
-float ComputeExp(float x) { return RoundThroughDouble(std::exp(static_cast<double>(x))); }
-float ComputeLog(float x) { return RoundThroughDouble(std::log(static_cast<double>(x))); }
-float ComputeSin(float x) { return RoundThroughDouble(std::sin(static_cast<double>(x))); }
-float ComputeCos(float x) { return RoundThroughDouble(std::cos(static_cast<double>(x))); }
-float ComputeTan(float x) { return RoundThroughDouble(std::tan(static_cast<double>(x))); }
+float ComputeExp(float x) { return ExactExp(x); }
+float ComputeLog(float x) { return ExactLog(x); }
+float ComputeSin(float x) { return ExactSin(x); }
+float ComputeCos(float x) { return ExactCos(x); }
+float ComputeTan(float x) { return ExactTan(x); }
 
 float ComputeSigmoid(float x) {
     if (x < -5.0f) {

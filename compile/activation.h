@@ -29,8 +29,8 @@ float sigmoidal_act_func(float x);
 // Table interpolation, odd: +-f_f[99] from |x| >= 99/f_factor on, and -f_f[99] for NaN.
 float tanh_act_func(float x);
 
-// What the helpers compute: the math library's result rounded to float, and the table
-// interpolations. Fixed symbol names, so that the IA-32 entries can call them from assembly.
+// What the helpers compute: the math library's result rounded to float (exact_math.h), and the
+// table interpolations. Fixed symbol names, so that the IA-32 entries can call them from assembly.
 float ComputeExp(float x) __asm__("tarvo_compute_exp");
 float ComputeLog(float x) __asm__("tarvo_compute_log");
 float ComputeSin(float x) __asm__("tarvo_compute_sin");
