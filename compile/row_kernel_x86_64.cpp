@@ -9,7 +9,7 @@
 // programs run with (64-bit precision, round to nearest, exceptions masked) for its duration.
 #include <cstring>
 
-#include "compile/activation.h"
+#include "compile/exact_math.h"
 #include "compile/row_kernel.h"
 #include "compile/x87_encoding.h"
 
@@ -137,22 +137,6 @@ std::uint8_t* EmitPiece(std::uint8_t* at, const LiveStep* first, const LiveStep*
     return out.at;
 }
 
-float ApplyHelper(int helper, float x) {
-    switch (helper) {
-        case kExp: return ComputeExp(x);
-        case kLog: return ComputeLog(x);
-        case kSin: return ComputeSin(x);
-        case kCos: return ComputeCos(x);
-        case kTan: return ComputeTan(x);
-        case kSigmoid: return ComputeSigmoid(x);
-        default: return ComputeTanh(x);
-    }
-}
-
-void ApplyHelperBlock(int helper, float* values, std::size_t count) {
-    for (std::size_t r = 0; r < count; ++r) values[r] = ApplyHelper(helper, values[r]);
-}
-
 }  // namespace
 
 void RowKernel::Prepare(int slot, const LiveProgram& live) {
@@ -191,6 +175,6 @@ void RowKernel::Run(int slot, const float* rows, std::size_t stride, std::size_t
                 reinterpret_cast<std::uintptr_t>(plan.code.data() + piece.entry));
             function(rows, stride * sizeof(float), values, values, count);
         }
-        if (piece.helper >= 0) ApplyHelperBlock(piece.helper, values, count);
+        if (piece.helper >= 0) ApplyHelperBlock(static_cast<HelperIndex>(piece.helper), values, values, count);
     }
 }
