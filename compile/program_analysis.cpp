@@ -100,16 +100,44 @@ LiveProgram AnalyseProgram(const std::uint8_t* program, std::size_t length) {
     return live;
 }
 
+namespace {
+
+// Depth after, and whether it restarts, by opcode (above 23: a nop) and depth before: random
+// opcodes make branches on the shape mispredict, table lookups do not.
+struct Transitions {
+    std::uint8_t depthAfter[24][kX87Slots + 1];
+    bool restarts[24][kX87Slots + 1];
+};
+
+const Transitions& TransitionTable() {
+    static const Transitions table = [] {
+        Transitions t{};
+        for (int opcode = 0; opcode < 24; ++opcode) {
+            for (int depth = 0; depth <= kX87Slots; ++depth) {
+                const OpcodeForm& form = FormOf(static_cast<std::uint8_t>(opcode));
+                t.depthAfter[opcode][depth] = static_cast<std::uint8_t>(DepthAfter(form, depth));
+                t.restarts[opcode][depth] = Restarts(form.shape, depth);
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
 // Finds the last restart first, so that only the live instructions make steps.
 void AnalyseProgram(const std::uint8_t* program, std::size_t length, LiveProgram& live) {
+    const Transitions& table = TransitionTable();
     live.steps.clear();
     live.instructions = static_cast<std::uint32_t>(length / 3);
     std::uint32_t start = 0;
     int startDepth = 0, depth = 0;
     for (std::uint32_t n = 0; n < live.instructions; ++n) {
-        const OpcodeForm& form = FormOf(program[3 * static_cast<std::size_t>(n)]);
-        if (Restarts(form.shape, depth)) start = n, startDepth = depth;
-        depth = DepthAfter(form, depth);
+        const std::uint8_t opcode = program[3 * static_cast<std::size_t>(n)];
+        const int row = opcode < 23 ? opcode : 23;
+        if (table.restarts[row][depth]) start = n, startDepth = depth;
+        depth = table.depthAfter[row][depth];
     }
     if (depth == 0) {
         Restart(live, Fault(StackFault::Underflow, live.instructions));

@@ -9,9 +9,11 @@ namespace {
 
 using S = Shape;
 
+}  // namespace
+
 // "call" stands for the target's helper-call code around the call (native_glue_*.cpp).
 // clang-format off
-const OpcodeForm kForms[] = {
+const OpcodeForm kOpcodeForms[OP_NOP + 1] = {
     // shape           m32fp     pop form      helper             opcode bytes        mnemonic
     {S::Load,          0xD9, 0,  {},           nullptr},         //  0 D9 /0        fld m32fp
     {S::Arithmetic,    0xD8, 0,  {},           nullptr},         //  1 D8 /0        fadd m32fp
@@ -39,11 +41,6 @@ const OpcodeForm kForms[] = {
     {S::Nop,           0, 0,     {},           nullptr},         // 23 90           nop
 };
 // clang-format on
-static_assert(sizeof(kForms) / sizeof(kForms[0]) == OP_NOP + 1, "one form per opcode");
-
-}  // namespace
-
-const OpcodeForm& FormOf(std::uint8_t opcode) { return kForms[std::min<std::uint8_t>(opcode, OP_NOP)]; }
 
 void EmitMemoryForm(ByteWriter& out, std::uint8_t escape, std::uint8_t digit, RotationRegister reg,
                     std::uint16_t displacement) {
@@ -57,29 +54,3 @@ void EmitMemoryForm(ByteWriter& out, std::uint8_t escape, std::uint8_t digit, Ro
     }
 }
 
-int DepthAfter(const OpcodeForm& form, int depth) {
-    switch (form.shape) {
-        case Shape::Load:
-            return std::min(depth + 1, kX87Slots);
-        case Shape::Arithmetic:
-            return std::max(depth, 1);
-        case Shape::LoadThenPop:
-            if (depth == 0) {
-                return 1;  // the pop form finds st(1) empty and leaves NaN behind
-            }
-            return depth == kX87Slots ? kX87Slots - 1 : depth;
-        case Shape::HelperOfInput:
-        case Shape::HelperOfTop:
-            return DepthDuringHelper(form, depth) + 1;
-        case Shape::Nop:
-            break;
-    }
-    return depth;
-}
-
-int DepthDuringHelper(const OpcodeForm& form, int depth) {
-    if (form.shape == Shape::HelperOfInput) {
-        return std::min(depth + 1, kX87Slots) - 1;
-    }
-    return std::max(depth - 1, 0);
-}

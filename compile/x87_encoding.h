@@ -49,7 +49,8 @@ struct OpcodeForm {
 };
 
 // By opcode byte 0..23; anything above is a nop.
-const OpcodeForm& FormOf(std::uint8_t opcode);
+extern const OpcodeForm kOpcodeForms[24];  // OP_NOP + 1
+inline const OpcodeForm& FormOf(std::uint8_t opcode) { return kOpcodeForms[opcode < 23 ? opcode : 23]; }
 
 // Rotation register of instruction n: rm code 0 (eax/rax), 1 (ecx/rcx) or 2 (edx/rdx) for n mod 3.
 using RotationRegister = std::uint8_t;
@@ -68,6 +69,27 @@ inline std::uint16_t DisplacementOf(std::uint16_t operand) {
 // arithmetic form on an empty stack leaves a NaN in st(0); a pop form whose st(1) is empty writes NaN
 // there before it pops.
 constexpr int kX87Slots = 8;
-int DepthAfter(const OpcodeForm& form, int depth);
+
 // Slots occupied below a helper's argument once the argument is off the stack.
-int DepthDuringHelper(const OpcodeForm& form, int depth);
+inline int DepthDuringHelper(const OpcodeForm& form, int depth) {
+    if (form.shape == Shape::HelperOfInput) return (depth + 1 < kX87Slots ? depth + 1 : kX87Slots) - 1;
+    return depth > 0 ? depth - 1 : 0;
+}
+
+inline int DepthAfter(const OpcodeForm& form, int depth) {
+    switch (form.shape) {
+        case Shape::Load:
+            return depth + 1 < kX87Slots ? depth + 1 : kX87Slots;
+        case Shape::Arithmetic:
+            return depth > 1 ? depth : 1;
+        case Shape::LoadThenPop:
+            if (depth == 0) return 1;  // the pop form finds st(1) empty and leaves NaN behind
+            return depth == kX87Slots ? kX87Slots - 1 : depth;
+        case Shape::HelperOfInput:
+        case Shape::HelperOfTop:
+            return DepthDuringHelper(form, depth) + 1;
+        case Shape::Nop:
+            break;
+    }
+    return depth;
+}

@@ -19,49 +19,7 @@ std::size_t Copies(float fitness, SelectionLine line, float mean, std::size_t ro
     return copies >= static_cast<double>(room) ? room : static_cast<std::size_t>(copies);
 }
 
-// While the sum stays in one binade, every addition of `fitness` rounds it by the same multiple of
-// the binade's unit, unless the fitness lies exactly halfway between two multiples (then ties to
-// even alternate). So all but the last few additions of a binade can be taken at once: the number
-// that keeps the exact sum below the binade's top is ceil(Q); taking floor(Q) - 1 at most, a rounding
-// error in Q never oversteps, and single additions finish the binade. Returns how many were taken.
-std::uint64_t AddWithinBinade(float& sum, float fitness, std::uint64_t limit) {
-    if (!(sum >= 0x1p-100f && sum <= std::numeric_limits<float>::max()) || !std::isfinite(fitness)) return 0;
-    std::uint32_t bits;
-    std::memcpy(&bits, &sum, sizeof bits);
-    const int exponent = static_cast<int>(bits >> 23) - 127;  // sum is normal here
-    const std::uint64_t unitBits = static_cast<std::uint64_t>(exponent - 23 + 1023) << 52;
-    double unit;
-    std::memcpy(&unit, &unitBits, sizeof unit);
-    const double units = fitness / unit;  // exact: a power of two apart
-    if (!(units >= 0.5 && units < 0x1p52)) return 0;
-    const double below = static_cast<double>(static_cast<std::uint64_t>(units));
-    if (units - below == 0.5) return 0;  // halfway: ties to even alternate
-    const double step = static_cast<double>(static_cast<std::uint64_t>(units + 0.5));
-    const double start = sum / unit;
-    const double q = (0x1p24 - start - units) / step;
-    if (q < 2) return 0;
-    const std::uint64_t additions = std::min(limit, static_cast<std::uint64_t>(q) - 1);
-    sum = static_cast<float>((start + static_cast<double>(additions) * step) * unit);
-    return additions;
-}
-
 }  // namespace
-
-float RepeatedSum(float fitness, std::uint64_t rounds) {
-    if (rounds == 0) return 0;
-    if (std::isnan(fitness)) return fitness;
-    if (fitness < 0) return -RepeatedSum(-fitness, rounds);  // rounding to nearest is symmetric
-    float sum = 0;
-    while (rounds > 0) {
-        rounds -= AddWithinBinade(sum, fitness, rounds);
-        if (rounds == 0) break;
-        const float next = sum + fitness;
-        if (next == sum) break;
-        sum = next;
-        --rounds;
-    }
-    return sum;
-}
 
 std::uint64_t TruncatedPercent(float percent) {
     if (!(percent > 0)) return 0;

@@ -43,10 +43,6 @@ void MutateFirstChild(TRandom& random, CRandStream& rand, float mutationPercent,
 void MutateSecondChild(TRandom& random, CRandStream& rand, float mutationPercent, Program& child,
                        int operandCount, const std::vector<std::uint8_t>& opcodePool);
 
-// `rounds` float additions of `fitness` to a sum starting at 0, each rounded to float: the score of
-// a child scored `rounds` times. Jumps over the additions that round alike.
-float RepeatedSum(float fitness, std::uint64_t rounds);
-
 // The two lowest scores, earlier children first among equals. Scores that are NaN or not below the
 // largest float never win; then the first children not chosen fill the places.
 struct Winners {

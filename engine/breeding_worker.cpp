@@ -28,7 +28,8 @@ void ScoreChildren(CEngine& e, int core, const CallRows& tournamentRows, std::ui
     } else {
         e.scorers[static_cast<std::size_t>(core)]->Score(s.childPointers.data(), s.children.size(), s.scores.data());
     }
-    for (float& score : s.scores) score = RepeatedSum(score, evaluationRounds);
+    RepeatedSums& sums = e.repeatedSums[static_cast<std::size_t>(core)];
+    for (float& score : s.scores) score = sums.Of(score, evaluationRounds);
 }
 
 }  // namespace

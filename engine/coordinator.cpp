@@ -9,26 +9,28 @@
 
 namespace {
 
-// Runs work(c) for c = 0 .. cores-1, each on its own thread, all joined before this returns; the
-// first failure of a thread (or of starting one) is thrown after the join.
+// Runs work(c) for c = 0 .. cores-1, work(0) on the calling thread and each other one on a thread
+// of its own, all joined before this returns; the first failure of one (or of starting a thread)
+// is thrown after the join.
 template <typename Work>
 void RunOnCores(int cores, const Work& work) {
+    if (cores <= 0) return;
     std::vector<std::exception_ptr> failures(static_cast<std::size_t>(cores));
+    const auto guarded = [&work, &failures](int c) {
+        try {
+            work(c);
+        } catch (...) {
+            failures[static_cast<std::size_t>(c)] = std::current_exception();
+        }
+    };
     boost::thread_group threads;
     try {
-        for (int c = 0; c < cores; ++c) {
-            threads.create_thread([&work, &failures, c] {
-                try {
-                    work(c);
-                } catch (...) {
-                    failures[static_cast<std::size_t>(c)] = std::current_exception();
-                }
-            });
-        }
+        for (int c = 1; c < cores; ++c) threads.create_thread([&guarded, c] { guarded(c); });
     } catch (...) {
         threads.join_all();
         throw;
     }
+    guarded(0);
     threads.join_all();
     for (const std::exception_ptr& failure : failures)
         if (failure) std::rethrow_exception(failure);
@@ -157,7 +159,7 @@ GenerationEnd RunGeneration(CEngine& e, int g) {
     RunBreedingWorkers(e, DrawTournamentRows(e));
     e.MergeWinners();
     std::swap(e.population, e.nextPopulation);
-    e.nextPopulation.clear();
+    e.RecyclePrograms(e.nextPopulation);
     e.reporter->BreedingStopped();
     e.reporter->GenerationCompleted(g);
     return GenerationEnd::Next;

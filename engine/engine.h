@@ -5,9 +5,10 @@
 //
 // Who touches what: the console thread runs Initialise, Start, Stop and Wait, and Initialise only
 // while no run is active. During a run the coordinator thread is the only writer of everything here
-// except `nextPopulation` and `workerWinners`, and it writes only while no breeding worker runs.
-// Worker c uses generators[c], randStreams[c], codeBuffers[c], workerWinners[c] and scratch of its
-// own, reads the rest, and appends to `nextPopulation` only under resultsMutex.
+// except `nextPopulation`, `workerWinners` and `sparePrograms`, and it writes only while no breeding
+// worker runs. Worker c uses generators[c], randStreams[c], codeBuffers[c], scorers[c] and scratch
+// of its own, reads the rest, and appends to `nextPopulation` or `workerWinners`[c], and takes from
+// `sparePrograms`, only under resultsMutex.
 #include <atomic>
 #include <boost/thread/mutex.hpp>
 #include <cstdint>
@@ -20,6 +21,7 @@
 
 #include "compile/code_generator.h"
 #include "engine/call_rows.h"
+#include "engine/repeated_sums.h"
 #include "engine/fast_scorer.h"
 #include "engine/fitness_cache.h"
 #include "engine/progress_reporter.h"
@@ -78,6 +80,8 @@ class CEngine {
     // worker order.
     void AppendWinners(int core, const Program& winner, const Program& runnerUp);
     void MergeWinners();
+    // Empties `programs`, keeping their storage for the winners of later generations.
+    void RecyclePrograms(Population& programs);
 
     std::vector<std::unique_ptr<TRandom>> generators;
     std::vector<CodeBuffer> codeBuffers;
@@ -115,6 +119,8 @@ class CEngine {
     std::optional<std::uint32_t> seed;
     std::vector<CRandStream> randStreams;   // one per slot
     std::vector<Population> workerWinners;  // one per slot, seeded runs only
+    Population sparePrograms;               // storage of programs no longer in use
+    std::vector<RepeatedSums> repeatedSums;  // one per slot
 };
 
 // One generation g of a run: scoring with its reports, then breeding unless it is the last.

@@ -49,7 +49,8 @@ class FastScorer {
 
   private:
     struct Pending {
-        std::size_t keyBegin = 0, keyEnd = 0;  // in pendingKeys_
+        std::size_t keyBegin = 0, keyEnd = 0;  // in pendingKeys_, the live key
+        std::size_t rawEnd = 0;                // the first program's bytes as a key follow it
         bool constant = false;
         float value = 0;  // a constant program's value
         std::vector<std::size_t> outputs;  // indices into the caller's fitness array
@@ -70,7 +71,7 @@ class FastScorer {
 
     RowKernel kernel_;
     LiveProgram live_;
-    std::string key_;
+    std::string key_, rawKey_;
     std::string pendingKeys_;
     Pending pending_[RowKernel::kKernelPrograms];
     std::size_t pendingCount_ = 0;

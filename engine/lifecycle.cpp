@@ -22,6 +22,7 @@ void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current,
 
     Population().swap(population);
     Population().swap(nextPopulation);
+    Population().swap(sparePrograms);
     Rows().swap(rows);
     fitnessIndex.clear();
     reporter = &console;
@@ -39,6 +40,7 @@ void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current,
     callRows = MakeCallRows(rows, inputCount, constants);
     knownFitness.Clear();
     scorers.resize(generators.size());
+    repeatedSums.resize(generators.size());
     for (std::unique_ptr<FastScorer>& scorer : scorers)
         if (!scorer) scorer = std::make_unique<FastScorer>();
 }
