@@ -94,16 +94,6 @@ void FastScorer::Score(const std::vector<std::uint8_t>* const* programs, std::si
 // Analyses the program and either answers it from a cache, joins it to a pending twin, or queues
 // it for evaluation.
 void FastScorer::Queue(const std::vector<std::uint8_t>& program, std::size_t output, float* fitness) {
-    // The same bytes are met far more often than the same live part in other bytes, and need no
-    // analysis.
-    rawKey_.assign(1, 'R');  // no live key starts so
-    rawKey_.append(reinterpret_cast<const char*>(program.data()), program.size());
-    float known;
-    if (useCache && Lookup(rawKey_, known)) {
-        ++counts.known;
-        fitness[output] = known;
-        return;
-    }
     AnalyseProgram(program.data(), program.size(), live_);
     key_.clear();
     const bool constant = live_.ReadsOnlyFrom(static_cast<std::uint32_t>(std::max(inputCount_, 0)));
@@ -115,10 +105,10 @@ void FastScorer::Queue(const std::vector<std::uint8_t>& program, std::size_t out
     } else {
         AppendLiveKey(live_, key_);
     }
+    float known;
     if (useCache && Lookup(key_, known)) {
         ++counts.known;
         fitness[output] = known;
-        own_.Insert(rawKey_, known);
         return;
     }
     for (std::size_t k = 0; useCache && k < pendingCount_; ++k) {
@@ -133,8 +123,6 @@ void FastScorer::Queue(const std::vector<std::uint8_t>& program, std::size_t out
     next.keyBegin = pendingKeys_.size();
     pendingKeys_.append(key_);
     next.keyEnd = pendingKeys_.size();
-    pendingKeys_.append(rawKey_);
-    next.rawEnd = pendingKeys_.size();
     next.constant = constant;
     next.value = value;
     next.outputs.clear();
@@ -153,10 +141,8 @@ void FastScorer::Flush(float* fitness) {
     for (std::size_t k = 0; k < pendingCount_; ++k) {
         const Pending& done = pending_[k];
         for (std::size_t output : done.outputs) fitness[output] = done.fitness;
-        if (!useCache) continue;
-        const std::string_view keys(pendingKeys_);
-        own_.Insert(keys.substr(done.keyBegin, done.keyEnd - done.keyBegin), done.fitness);
-        own_.Insert(keys.substr(done.keyEnd, done.rawEnd - done.keyEnd), done.fitness);
+        if (useCache) own_.Insert(std::string_view(pendingKeys_).substr(done.keyBegin, done.keyEnd - done.keyBegin),
+                                  done.fitness);
     }
     pendingKeys_.clear();
     pendingCount_ = 0;

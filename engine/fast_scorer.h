@@ -49,8 +49,7 @@ class FastScorer {
 
   private:
     struct Pending {
-        std::size_t keyBegin = 0, keyEnd = 0;  // in pendingKeys_, the live key
-        std::size_t rawEnd = 0;                // the first program's bytes as a key follow it
+        std::size_t keyBegin = 0, keyEnd = 0;  // in pendingKeys_
         bool constant = false;
         float value = 0;  // a constant program's value
         std::vector<std::size_t> outputs;  // indices into the caller's fitness array
@@ -71,7 +70,7 @@ class FastScorer {
 
     RowKernel kernel_;
     LiveProgram live_;
-    std::string key_, rawKey_;
+    std::string key_;
     std::string pendingKeys_;
     Pending pending_[RowKernel::kKernelPrograms];
     std::size_t pendingCount_ = 0;

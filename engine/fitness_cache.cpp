@@ -5,10 +5,16 @@
 
 namespace {
 
-std::uint64_t Hash(std::string_view key) {  // FNV-1a, then a final mix for the low bits
+// FNV-1a, then a full avalanche (MurmurHash3's finaliser): the table takes the low bits, and keys
+// that differ only in their last bytes would otherwise crowd into neighbouring slots.
+std::uint64_t Hash(std::string_view key) {
     std::uint64_t hash = 14695981039346656037ull;
     for (char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return hash ^ (hash >> 29);
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdull;
+    hash ^= hash >> 33;
+    hash *= 0xc4ceb9fe1a85ec53ull;
+    return hash ^ (hash >> 33);
 }
 
 }  // namespace
