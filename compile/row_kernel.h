@@ -11,7 +11,9 @@
 #include "compile/program_analysis.h"
 #include "platform/executable_memory.h"
 
-constexpr std::size_t kKernelBlockRows = 256;
+constexpr std::size_t kKernelBlockRows = 256;  // a multiple of four
+
+constexpr std::size_t RoundedRows(std::size_t count) { return (count + 3) / 4 * 4; }
 
 class RowKernel {
   public:
@@ -22,7 +24,8 @@ class RowKernel {
     void Prepare(int slot, const LiveProgram& live);
 
     // values[r] = the slot's program on row r of `count` <= kKernelBlockRows rows, the first at
-    // `rows`, one every `stride` floats.
+    // `rows`, one every `stride` floats. Rows are taken four at a time: up to RoundedRows(count)
+    // rows must be readable, and values must have room for as many.
     void Run(int slot, const float* rows, std::size_t stride, std::size_t count, float* values);
 
   private:

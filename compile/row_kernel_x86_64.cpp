@@ -7,6 +7,7 @@
 // (rdi, rsi, rdx, rcx, r8; count > 0). It reads its start from the row (column), from in (the
 // values of the helper before it) or makes the x87 NaN, and sets the control word the compiled
 // programs run with (64-bit precision, round to nearest, exceptions masked) for its duration.
+#include <algorithm>
 #include <cstring>
 
 #include "compile/exact_math.h"
@@ -22,8 +23,6 @@ const std::uint8_t kEnter[] = {
     0xD9, 0x6C, 0x24, 0xFA,                    // fldcw word ptr [rsp-6]
     0x4C, 0x8D, 0x0C, 0x76,                    // lea r9,[rsi+rsi*2]
     0x4C, 0x8D, 0x14, 0xB5, 0, 0, 0, 0,        // lea r10,[rsi*4]
-    0x49, 0x83, 0xF8, 0x04,                    // cmp r8,4
-    0x0F, 0x82,                                // jb rel32 (to the single rows), rel32 follows
 };
 const std::uint8_t kMakeNan[] = {
     0xD9, 0xEE,                                // fldz
@@ -34,18 +33,6 @@ const std::uint8_t kNextFourRows[] = {
     0x48, 0x83, 0xC2, 0x10,                    // add rdx,16
     0x48, 0x83, 0xC1, 0x10,                    // add rcx,16
     0x49, 0x83, 0xE8, 0x04,                    // sub r8,4
-    0x49, 0x83, 0xF8, 0x04,                    // cmp r8,4
-    0x0F, 0x83,                                // jae rel32, rel32 follows
-};
-const std::uint8_t kAnyRowLeft[] = {
-    0x4D, 0x85, 0xC0,                          // test r8,r8
-    0x0F, 0x84,                                // jz rel32 (to the end), rel32 follows
-};
-const std::uint8_t kNextRow[] = {
-    0x48, 0x01, 0xF7,                          // add rdi,rsi
-    0x48, 0x83, 0xC2, 0x04,                    // add rdx,4
-    0x48, 0x83, 0xC1, 0x04,                    // add rcx,4
-    0x49, 0xFF, 0xC8,                          // dec r8
     0x0F, 0x85,                                // jnz rel32, rel32 follows
 };
 const std::uint8_t kLeave[] = {
@@ -68,8 +55,8 @@ const RowAddress kRowAddress[4] = {
 
 constexpr std::size_t kRowOperandSize = 8;   // REX, escape, ModRM, SIB, disp32 at most
 constexpr std::size_t kValueOperandSize = 3;  // fld or fstp dword ptr [rdx/rcx+disp8]
-constexpr std::size_t kPieceFixed = sizeof(kEnter) + 4 + sizeof(kNextFourRows) + 4 + sizeof(kAnyRowLeft) + 4 +
-                                    sizeof(kNextRow) + 4 + sizeof(kLeave) + 5 * (sizeof(kMakeNan) + kValueOperandSize);
+constexpr std::size_t kPieceFixed =
+    sizeof(kEnter) + sizeof(kNextFourRows) + 4 + sizeof(kLeave) + 4 * (sizeof(kMakeNan) + kValueOperandSize);
 
 using PieceFunction = void (*)(const float*, std::size_t, const float*, float*, std::size_t);
 
@@ -112,27 +99,15 @@ void Link(std::uint8_t* end, const std::uint8_t* target) {
     std::memcpy(end - 4, &relative, 4);
 }
 
-// Four rows an iteration while four are left, then one at a time.
+// Four rows an iteration; the caller runs a multiple of four rows.
 std::uint8_t* EmitPiece(std::uint8_t* at, const LiveStep* first, const LiveStep* last, bool fromValues) {
     ByteWriter out{at};
     out.Bytes(kEnter);
-    out.Dword(0);
-    std::uint8_t* const toSingleRows = out.at;
     std::uint8_t* const fourRows = out.at;
     for (int k = 0; k < 4; ++k) EmitRow(out, first, last, fromValues, k);
     out.Bytes(kNextFourRows);
     out.Dword(0);
     Link(out.at, fourRows);
-    Link(toSingleRows, out.at);
-    out.Bytes(kAnyRowLeft);
-    out.Dword(0);
-    std::uint8_t* const toEnd = out.at;
-    std::uint8_t* const singleRow = out.at;
-    EmitRow(out, first, last, fromValues, 0);
-    out.Bytes(kNextRow);
-    out.Dword(0);
-    Link(out.at, singleRow);
-    Link(toEnd, out.at);
     out.Bytes(kLeave);
     return out.at;
 }
@@ -142,8 +117,13 @@ std::uint8_t* EmitPiece(std::uint8_t* at, const LiveStep* first, const LiveStep*
 void RowKernel::Prepare(int slot, const LiveProgram& live) {
     Plan& plan = plans_[slot];
     plan.pieces.clear();
-    const std::size_t worst = (live.steps.size() + 1) * (kPieceFixed + 5 * kRowOperandSize);
-    if (plan.code.size() < worst) plan.code = ExecutableMemory((worst + 4095) / 4096 * 4096);
+    const std::size_t worst = (live.steps.size() + 1) * (kPieceFixed + 4 * kRowOperandSize);
+    // Grown by doubling from 16 KiB, so that mapping new code memory stays rare.
+    if (plan.code.size() < worst) {
+        std::size_t size = std::max<std::size_t>(2 * plan.code.size(), 16384);
+        while (size < worst) size *= 2;
+        plan.code = ExecutableMemory(size);
+    }
 
     std::uint8_t* at = plan.code.data();
     const LiveStep* begin = live.steps.data();
@@ -169,6 +149,8 @@ void RowKernel::Prepare(int slot, const LiveProgram& live) {
 
 void RowKernel::Run(int slot, const float* rows, std::size_t stride, std::size_t count, float* values) {
     const Plan& plan = plans_[slot];
+    if (count == 0) return;
+    count = RoundedRows(count);
     for (const Piece& piece : plan.pieces) {
         if (piece.generated) {
             const auto function = reinterpret_cast<PieceFunction>(

@@ -7,7 +7,6 @@ namespace {
 // One tournament's programs, reused from tournament to tournament so the loop stops allocating
 // once the programs have reached their sizes.
 struct Scratch {
-    Program parentA, parentB;
     std::vector<Program> children;
     std::vector<const Program*> childPointers;
     std::vector<float> scores;
@@ -64,16 +63,17 @@ void CEngine::Breed(int core, const CallRows& tournamentRows) {
         for (std::int32_t pair = 0; pair < pairs; ++pair) {
             const std::int32_t i = selectionTable[static_cast<std::size_t>(random.NextInt(0, n - 1))];
             const std::int32_t j = selectionTable[static_cast<std::size_t>(random.NextInt(0, n - 1))];
-            s.parentA = population[static_cast<std::size_t>(i)];
-            s.parentB = population[static_cast<std::size_t>(j)];
+            // The population is read-only while workers run, so the parents are read in place.
+            const Program& parentA = population[static_cast<std::size_t>(i)];
+            const Program& parentB = population[static_cast<std::size_t>(j)];
             Program& child1 = s.children[2 * static_cast<std::size_t>(pair)];
             Program& child2 = s.children[2 * static_cast<std::size_t>(pair) + 1];
             const int x = random.NextInt(0, 100);
             if (settings.crossoverPercent > static_cast<float>(x) && i != j) {
-                Crossover(random, s.parentA, s.parentB, child1, child2);
+                Crossover(random, parentA, parentB, child1, child2);
             } else {
-                child1 = s.parentA;
-                child2 = s.parentB;
+                child1 = parentA;
+                child2 = parentB;
                 Duplicate(random, settings.mutationPercent, poolSize, child1);
                 Duplicate(random, settings.mutationPercent, poolSize, child2);
             }

@@ -1,6 +1,7 @@
 #pragma once
 // Rows laid out the way compiled programs read them: each row's inputs followed by the random
-// constants, one row after another, with the targets kept apart. Built once per run (and once per
+// constants, one row after another, with the targets kept apart. Copies of the last row follow up
+// to a multiple of four rows, which the row kernel reads four at a time. Built once per run (and once per
 // breeding phase for the tournament rows), so scoring copies nothing per row.
 #include <cstddef>
 #include <cstdint>
@@ -8,7 +9,7 @@
 
 struct CallRows {
     std::size_t stride = 0;      // inputCount + number of constants
-    std::vector<float> values;   // size() * stride
+    std::vector<float> values;   // RoundedRows(size()) * stride
     std::vector<float> targets;  // one per row
 
     std::size_t size() const { return targets.size(); }

@@ -54,6 +54,10 @@ void FitnessCache::Clear() {
     size_ = 0;
 }
 
+void FitnessCache::Reserve(std::size_t entries) {
+    while (slots_.size() < 2 * entries) Grow();
+}
+
 void FitnessCache::TakeFrom(FitnessCache& other) {
     for (const Slot& slot : other.slots_) {
         if (slot.length == 0) continue;

@@ -16,6 +16,8 @@ class FitnessCache {
     // Adds a key that is not present. Past `kMaxEntries` the cache starts again empty.
     void Insert(std::string_view key, float fitness);
     void Clear();
+    // Makes room for `entries` keys at once rather than by doubling as they come.
+    void Reserve(std::size_t entries);
     std::size_t Size() const { return size_; }
 
     // Moves every entry of `other` into this cache and empties `other`.

@@ -46,7 +46,7 @@ bool SameValue(float a, float b) { return (std::isnan(a) && std::isnan(b)) || st
 // The first mismatch of `programs` random programs, each on 15 random rows, or "". Where the x87
 // raises stack faults, the live part in C++ and the row kernel must give the compiled values too.
 std::string FirstMismatch(unsigned seed, int programs, bool stackFaults) {
-    constexpr int kRows = 15;  // three rows of four, and three single rows
+    constexpr int kRows = 15;  // the kernel reads a sixteenth
     std::mt19937 random(seed);
     CodeBuffer buffer;
     RowKernel kernel;
@@ -56,7 +56,7 @@ std::string FirstMismatch(unsigned seed, int programs, bool stackFaults) {
         const LiveProgram live = AnalyseProgram(program);
         const int slot = p % RowKernel::kKernelPrograms;
         kernel.Prepare(slot, live);
-        float rows[kRows][kColumns], blockValues[kRows];
+        float rows[RoundedRows(kRows)][kColumns], blockValues[RoundedRows(kRows)];
         for (auto& row : rows)
             for (float& value : row) value = RandomValue(random);
         kernel.Run(slot, rows[0], kColumns, kRows, blockValues);
