@@ -46,6 +46,7 @@ void CTarvoUI::Tick() { std::cout << "*"; }
 void CTarvoUI::EngineStarted(int totalGenerations) {
     currentGeneration = 0;
     this->totalGenerations = totalGenerations;
+    programFileFailed = false;
     Line("Engine Started");
 }
 
@@ -54,7 +55,9 @@ void CTarvoUI::EngineStopped() { Line("Engine Stopped"); }
 void CTarvoUI::NewBestFit(std::string source, int generation, float fitness) {
     Line(
         boost::str(boost::format("New Best Fit for generation %1% with fitness:%2%") % generation % fitness));
-    WriteProgramFile(ProgramFilePath(outputDirectory, generation), source);
+    const std::string problem = WriteProgramFile(ProgramFilePath(outputDirectory, generation), source);
+    if (!problem.empty() && !programFileFailed) Line(problem);  // once a run; the run goes on
+    programFileFailed = programFileFailed || !problem.empty();
     currentGeneration = generation;
 }
 

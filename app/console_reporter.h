@@ -31,4 +31,5 @@ class CTarvoUI : public UIUpdater {
     boost::posix_time::ptime breedingStop;
     std::int32_t currentGeneration = 0;
     std::int32_t totalGenerations = 0;
+    bool programFileFailed = false;  // this run has said that a program file could not be written
 };

@@ -97,6 +97,7 @@ namespace {
 struct InputPiece {
     std::string waitFor;
     int sleepMilliseconds = 0;
+    std::string remove;
     std::string text;
 };
 
@@ -106,9 +107,11 @@ std::vector<InputPiece> Pieces(const std::string& input) {
         const std::size_t end = std::min(input.find('\n', at), input.size() - 1) + 1;
         const std::string line = input.substr(at, end - at);
         if (boost::starts_with(line, "~wait "))
-            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, ""});
+            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, "", ""});
         else if (boost::starts_with(line, "~sleep "))
-            pieces.push_back({"", std::stoi(line.substr(7)), ""});
+            pieces.push_back({"", std::stoi(line.substr(7)), "", ""});
+        else if (boost::starts_with(line, "~remove "))
+            pieces.push_back({"", 0, boost::trim_right_copy_if(line.substr(8), boost::is_any_of("\n")), ""});
         else
             pieces.back().text += line;
         at = end;
@@ -122,6 +125,8 @@ bool OutputHasLine(const std::string& path, const std::regex& pattern) {
     return false;
 }
 
+}  // namespace
+
 void WriteAll(int fd, const std::string& text) {
     for (std::size_t done = 0; done < text.size();) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -130,13 +135,12 @@ void WriteAll(int fd, const std::string& text) {
     }
 }
 
-}  // namespace
-
-ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
-    const std::string out = directory + "/.stdout";
-    std::vector<std::string> words;
-    boost::split(words, std::string(TARVO_EMULATOR), boost::is_any_of(" "), boost::token_compress_on);
-    words.erase(std::remove(words.begin(), words.end(), ""), words.end());
+pid_t StartProgram(const std::string& directory, const std::string& outputPath, int& inputFd,
+                   std::vector<std::string> words) {
+    std::vector<std::string> emulator;
+    boost::split(emulator, std::string(TARVO_EMULATOR), boost::is_any_of(" "), boost::token_compress_on);
+    emulator.erase(std::remove(emulator.begin(), emulator.end(), ""), emulator.end());
+    words.insert(words.end(), emulator.begin(), emulator.end());
     words.push_back(TARVO_EXE);
     int pipeFds[2];
     if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
@@ -145,7 +149,7 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(&word[0]);
         argv.push_back(nullptr);
-        const int output_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int output_fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (output_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
         dup2(pipeFds[0], 0);
         dup2(output_fd, 1);
@@ -157,6 +161,15 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
     }
     close(pipeFds[0]);
     signal(SIGPIPE, SIG_IGN);
+    inputFd = pipeFds[1];
+    return child;
+}
+
+ConsoleRun RunProgram(const std::string& directory, const std::string& input,
+                      const std::vector<std::string>& prefix) {
+    const std::string out = directory + "/.stdout";
+    int inputFd = -1;
+    const pid_t child = StartProgram(directory, out, inputFd, prefix);
     ConsoleRun run;
     for (const InputPiece& piece : Pieces(input)) {
         if (!piece.waitFor.empty()) {
@@ -169,9 +182,10 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input) {
             if (!OutputHasLine(out, pattern)) run.timedOut = piece.waitFor;
         }
         if (piece.sleepMilliseconds > 0) usleep(static_cast<useconds_t>(piece.sleepMilliseconds) * 1000);
-        WriteAll(pipeFds[1], piece.text);
+        if (!piece.remove.empty()) fs::remove_all(directory + "/" + piece.remove);
+        WriteAll(inputFd, piece.text);
     }
-    close(pipeFds[1]);
+    close(inputFd);
     int status = 0;
     waitpid(child, &status, 0);
     run.output = ReadFile(out);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <boost/filesystem.hpp>
+#include <cstdlib>
 
 #include "tests/console_case.h"
 
@@ -19,12 +20,36 @@ std::vector<std::string> CaseFiles() {
 
 class Console : public testing::TestWithParam<std::string> {};
 
+// A private mount namespace in which PATH is a tmpfs holding what PATH held, remounted with the
+// options; then the program.
+std::vector<std::string> MountPrefix(const std::string& argument) {
+    const std::string path = argument.substr(0, argument.find(' ')),
+                      options = argument.substr(path.size() + 1);
+    return {"unshare",
+            "--mount",
+            "sh",
+            "-ec",
+            "t=$(mktemp -d); cp -a " + path + "/. $t; mount -t tmpfs tmpfs " + path + "; cp -a $t/. " + path +
+                "; rm -rf $t; mount -o remount," + options + " " + path + "; exec \"$@\"",
+            "sh"};
+}
+
+bool MountingAllowed() {
+    static const bool allowed = std::system("unshare --mount mount -t tmpfs tmpfs /mnt 2>/dev/null") == 0;
+    return allowed;
+}
+
 TEST_P(Console, MatchesGoldenOutput) {
     const ConsoleCase test = ParseConsoleCase(GetParam(), ReadFile(GetParam()));
     const std::string directory = MakeTemporaryDirectory();
     std::string input;
     int expected_status = 0;
+    std::vector<std::string> prefix;
     for (const ConsoleSection& section : test.sections) {
+        if (section.kind == "mount") {
+            if (!MountingAllowed()) GTEST_SKIP() << "mounting is not allowed here";
+            prefix = MountPrefix(section.argument);
+        }
         if (section.kind == "given") WriteFile(directory + "/" + section.argument, section.content);
         if (section.kind == "given-dir") fs::create_directories(directory + "/" + section.argument);
         if (section.kind == "given-link") {
@@ -35,7 +60,7 @@ TEST_P(Console, MatchesGoldenOutput) {
         if (section.kind == "stdin") input = section.content;
         if (section.kind == "exit") expected_status = std::stoi(section.argument);
     }
-    const ConsoleRun run = RunProgram(directory, input);
+    const ConsoleRun run = RunProgram(directory, input, prefix);
     EXPECT_EQ(run.status, expected_status);
     EXPECT_EQ(run.timedOut, "") << "waited in vain";
     for (const ConsoleSection& section : test.sections) {

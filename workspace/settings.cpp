@@ -9,6 +9,8 @@
 #include <locale>
 #include <sstream>
 
+#include "workspace/file_replacement.h"
+
 namespace fs = boost::filesystem;
 using boost::archive::archive_exception;
 
@@ -112,26 +114,15 @@ CSettingsSerializer ReadSettings(std::istream& in) {
 
 std::string SettingsPath(const std::string& directory) { return directory + "/settings.dat"; }
 
-// Written beside the old file and renamed over it, so a failed save never loses the old settings.
+// Replaced whole, so a failed save never loses the old settings.
 void SaveSettings(const std::string& directory, const CSettingsSerializer& record) {
     const fs::path path(SettingsPath(directory));
     if (fs::exists(path) && !fs::is_regular_file(path))
         throw archive_exception(archive_exception::output_stream_error);
-    const fs::path temporary = path.parent_path() / fs::unique_path("settings.dat.%%%%-%%%%-%%%%.tmp");
-    try {
-        {
-            std::ofstream out(temporary.string());
-            if (!out) throw archive_exception(archive_exception::output_stream_error);
-            WriteSettings(out, record);
-            out.close();
-            if (!out) throw archive_exception(archive_exception::output_stream_error);
-        }
-        fs::rename(temporary, path);
-    } catch (...) {
-        boost::system::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw;
-    }
+    std::ostringstream text;
+    WriteSettings(text, record);
+    if (ReplaceFile(path.string(), text.str()) != 0)
+        throw archive_exception(archive_exception::output_stream_error);
 }
 
 CSettingsSerializer LoadSettings(const std::string& directory) {
