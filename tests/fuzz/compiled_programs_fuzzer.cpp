@@ -65,13 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t length = std::min<std::size_t>(data[0] << 8 | data[1], size - 2);
     const std::uint8_t* program = data + 2;
     const std::size_t valueBytes = (size - 2 - length) / sizeof(float) * sizeof(float);
-    if (valueBytes == 0) {
-        std::memset(row, 0, kRowFloats * sizeof(float));
-    } else {
-        for (std::size_t at = 0; at < kRowFloats * sizeof(float); at += valueBytes)
-            std::memcpy(reinterpret_cast<std::uint8_t*>(row) + at, program + length,
-                        std::min(valueBytes, kRowFloats * sizeof(float) - at));
-    }
+    auto* const bytes = reinterpret_cast<std::uint8_t*>(row);
+    const std::size_t rowBytes = kRowFloats * sizeof(float);
+    std::memset(row, 0, rowBytes);
+    std::memcpy(bytes, program + length, std::min(valueBytes, rowBytes));
+    for (std::size_t filled = valueBytes; filled > 0 && filled < rowBytes; filled *= 2)  // repeat
+        std::memcpy(bytes + filled, bytes, std::min(filled, rowBytes - filled));
     const float first = kPaths[0].evaluate(program, length, row);
     for (const Path& path : kPaths) {
         const float value = path.evaluate(program, length, row);
