@@ -21,8 +21,27 @@ namespace {
 const char kSignature[] = "serialization::archive";
 const int kArchiveVersion = 10;
 
-// A float in the archive's notation: general, 8 significant digits.
-void PutFloat(std::ostream& out, float value) { out << ' ' << static_cast<double>(value); }
+float ParseFloat(const std::string& text, bool& whole) {
+    std::istringstream word(text);
+    word.imbue(std::locale::classic());
+    float value = 0;
+    whole = (word >> value) && word.peek() == std::char_traits<char>::eof();
+    return value;
+}
+
+// A float in the archive's notation: general, 8 significant digits; 9 where 8 would not read back
+// as the same float (1000000064 would come back as 1000000128).
+void PutFloat(std::ostream& out, float value) {
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::setprecision(8) << static_cast<double>(value);
+    bool whole = false;
+    if (std::isfinite(value) && ParseFloat(text.str(), whole) != value) {
+        text.str("");
+        text << std::setprecision(9) << static_cast<double>(value);
+    }
+    out << ' ' << text.str();
+}
 
 void PutInt(std::ostream& out, std::int32_t value) { out << ' ' << value; }
 
@@ -48,11 +67,9 @@ float GetFloat(std::istream& in) {
     if (text == "inf" || text == "+inf") return std::numeric_limits<float>::infinity();
     if (text == "-inf") return -std::numeric_limits<float>::infinity();
     if (text == "nan" || text == "-nan") return std::numeric_limits<float>::quiet_NaN();
-    std::istringstream word(text);
-    word.imbue(std::locale::classic());
-    float value = 0;
-    if (!(word >> value) || word.peek() != std::char_traits<char>::eof())
-        throw archive_exception(archive_exception::input_stream_error);
+    bool whole = false;
+    const float value = ParseFloat(text, whole);
+    if (!whole) throw archive_exception(archive_exception::input_stream_error);
     return value;
 }
 
