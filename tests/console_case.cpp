@@ -182,7 +182,11 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input,
             if (!OutputHasLine(out, pattern)) run.timedOut = piece.waitFor;
         }
         if (piece.sleepMilliseconds > 0) usleep(static_cast<useconds_t>(piece.sleepMilliseconds) * 1000);
-        if (!piece.remove.empty()) fs::remove_all(directory + "/" + piece.remove);
+        for (int tries = 0; !piece.remove.empty() && tries < 100; ++tries) {
+            boost::system::error_code error;  // the program may be adding a file meanwhile
+            fs::remove_all(directory + "/" + piece.remove, error);
+            if (!error) break;
+        }
         WriteAll(inputFd, piece.text);
     }
     close(inputFd);
