@@ -7,6 +7,7 @@
 #include "app/learning.h"
 #include "workspace/console.h"
 #include "workspace/data_import.h"
+#include "workspace/file_replacement.h"
 #include "workspace/settings.h"
 #include "workspace/settings_dialog.h"
 #include "workspace/working_directory.h"
@@ -120,7 +121,9 @@ int RunCommandLoop() {
     PrintLine("Welcome to Tarvo 3.00.  Press '?' or 'help' for help.");
     std::string word;
     while (ReadWord(word)) {
-        if (Run(boost::algorithm::to_lower_copy(word, std::locale::classic())) == Next::Quit) return 0;
+        const Next next = Run(boost::algorithm::to_lower_copy(word, std::locale::classic()));
+        if (!workingDirectory.empty()) RemoveStaleTemporaries(workingDirectory);
+        if (next == Next::Quit) return 0;
     }
     try {
         StopLearning();

@@ -47,6 +47,7 @@ void CTarvoUI::EngineStarted(int totalGenerations) {
     currentGeneration = 0;
     this->totalGenerations = totalGenerations;
     runFailed = false;
+    programFileFailed = false;
     Line("Engine Started");
 }
 
@@ -55,7 +56,9 @@ void CTarvoUI::EngineStopped() { Line("Engine Stopped"); }
 void CTarvoUI::NewBestFit(std::string source, int generation, float fitness) {
     Line(
         boost::str(boost::format("New Best Fit for generation %1% with fitness:%2%") % generation % fitness));
-    WriteProgramFile(ProgramFilePath(outputDirectory, generation), source);
+    const std::string problem = WriteProgramFile(ProgramFilePath(outputDirectory, generation), source);
+    if (!problem.empty() && !programFileFailed) Line(problem);  // once a run; the run goes on
+    programFileFailed = programFileFailed || !problem.empty();
     currentGeneration = generation;
 }
 

@@ -35,4 +35,5 @@ class CTarvoUI : public UIUpdater {
     std::int32_t currentGeneration = 0;
     std::int32_t totalGenerations = 0;
     bool runFailed = false;
+    bool programFileFailed = false;  // this run has said that a program file could not be written
 };

@@ -11,9 +11,13 @@ namespace {
 
 constexpr std::uint8_t kStaleCodeFiller = 0xCC;  // int3
 
+ByteWriter WriterAt(const ExecutableMemory& memory, std::size_t offset) {
+    return ByteWriter{memory.Writable() + offset, memory.Distance()};
+}
+
 ExecutableMemory NewCodeMemory(std::size_t capacity) {
     ExecutableMemory memory(capacity);
-    ByteWriter out{memory.data()};
+    ByteWriter out = WriterAt(memory, 0);
     EmitPrologue(out);
     return memory;
 }
@@ -60,19 +64,19 @@ CodeBuffer::CodeBuffer(std::size_t capacity) : memory_(NewCodeMemory(capacity)),
 }
 
 CompiledFunction CodeBuffer::Function() const {
-    return reinterpret_cast<CompiledFunction>(reinterpret_cast<std::uintptr_t>(memory_.data()));
+    return reinterpret_cast<CompiledFunction>(reinterpret_cast<std::uintptr_t>(memory_.Executable()));
 }
 
 void Compile(CodeBuffer& buffer, const std::uint8_t* program, std::size_t length) {
     const std::size_t count = length / 3;
     const std::size_t worst = WorstCaseSize(count);
-    if (worst > buffer.memory_.size()) {
+    if (worst > buffer.memory_.Size()) {
         const std::size_t grown = (worst + kInitialCodeBufferSize - 1) / kInitialCodeBufferSize;
         buffer.memory_ = NewCodeMemory(grown * kInitialCodeBufferSize);
         buffer.size_ = kPrologueSize;
     }
 
-    ByteWriter out{buffer.memory_.data() + kPrologueSize};
+    ByteWriter out = WriterAt(buffer.memory_, kPrologueSize);
     RotationRegister reg = 0;
     int depth = 0;
     for (const std::uint8_t* instruction = program; instruction != program + 3 * count; instruction += 3) {
@@ -85,11 +89,12 @@ void Compile(CodeBuffer& buffer, const std::uint8_t* program, std::size_t length
     EmitEpilogue(out, depth);
 
     // Whatever of the previous program lies beyond this one's end becomes int3.
-    const std::size_t size = static_cast<std::size_t>(out.at - buffer.memory_.data());
+    const std::size_t size = static_cast<std::size_t>(out.at - buffer.memory_.Writable());
     if (size < buffer.size_) {
         std::memset(out.at, kStaleCodeFiller, buffer.size_ - size);
     }
     buffer.size_ = size;
+    buffer.memory_.FinishWriting();
 }
 
 void Compile(CodeBuffer& buffer, const std::vector<std::uint8_t>& program) {

@@ -1,6 +1,8 @@
 #pragma once
 // Translation of programs (3-byte instructions) into native x87 code, and the buffers holding it.
 // A buffer is compiled into and run by one thread at a time; the engine keeps one per worker slot.
+// Its memory is never writable and executable at once: code is written through one view and runs
+// from another (platform/executable_memory.h).
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,7 +22,7 @@ class CodeBuffer {
 
     // Valid from the end of a Compile until the next Compile into this buffer.
     CompiledFunction Function() const;
-    const std::uint8_t* Bytes() const { return memory_.data(); }
+    const std::uint8_t* Bytes() const { return memory_.Writable(); }
     std::size_t Size() const { return size_; }  // prologue, body and epilogue
 
   private:

@@ -194,7 +194,8 @@ template <class F>
 TARVO_INLINE bool TryFast(float x, float& value) {
     const double y = F::Approx(x);
     value = static_cast<float>(y);
-    return F::InRange(x) & RoundsSafely(y);
+    // Both tests on every lane, without a branch between them, so that the loop vectorises.
+    return static_cast<int>(F::InRange(x)) & static_cast<int>(RoundsSafely(y));
 }
 
 template <class F>
@@ -256,8 +257,14 @@ void BlockSse2(const float* in, float* out, std::size_t n) {
 template <class F>
 BlockFunction PickBlock() {
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("x86-64-v4")) return BlockAvx512<F>;
-    if (__builtin_cpu_supports("x86-64-v3")) return BlockAvx2<F>;
+    // The features of x86-64-v4 and -v3 that the copies are built for, named one by one: not every
+    // compiler knows the level names here.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx2") &&
+        __builtin_cpu_supports("fma") && __builtin_cpu_supports("bmi2"))
+        return BlockAvx512<F>;
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("bmi2"))
+        return BlockAvx2<F>;
     return BlockSse2<F>;
 }
 

@@ -73,7 +73,7 @@ void EmitHelperCallStart(ByteWriter& out) { out.Bytes(kReserveArgument); }
 void EmitHelperCall(ByteWriter& out, HelperFunction helper, int /*depthBelow*/) {
     out.Bytes(kStoreArgument);
     out.Byte(kCallRel32);
-    const auto next = reinterpret_cast<std::uintptr_t>(out.at + 4);
+    const std::uintptr_t next = out.ExecutableAddress(4);
     out.Dword(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(helper) - next));
     out.Bytes(kCallTail);
 }

@@ -119,13 +119,13 @@ void RowKernel::Prepare(int slot, const LiveProgram& live) {
     plan.pieces.clear();
     const std::size_t worst = (live.steps.size() + 1) * (kPieceFixed + 4 * kRowOperandSize);
     // Grown by doubling from 16 KiB, so that mapping new code memory stays rare.
-    if (plan.code.size() < worst) {
-        std::size_t size = std::max<std::size_t>(2 * plan.code.size(), 16384);
+    if (plan.code.Size() < worst) {
+        std::size_t size = std::max<std::size_t>(2 * plan.code.Size(), 16384);
         while (size < worst) size *= 2;
         plan.code = ExecutableMemory(size);
     }
 
-    std::uint8_t* at = plan.code.data();
+    std::uint8_t* at = plan.code.Writable();
     const LiveStep* begin = live.steps.data();
     const LiveStep* const end = begin + live.steps.size();
     bool fromValues = false;
@@ -137,7 +137,7 @@ void RowKernel::Prepare(int slot, const LiveProgram& live) {
         piece.generated = !fromValues || stop != begin;
         piece.helper = stop == end ? -1 : stop->helper;
         if (piece.generated) {
-            piece.entry = static_cast<std::size_t>(at - plan.code.data());
+            piece.entry = static_cast<std::size_t>(at - plan.code.Writable());
             at = EmitPiece(at, begin, stop, fromValues);
         }
         plan.pieces.push_back(piece);
@@ -145,6 +145,7 @@ void RowKernel::Prepare(int slot, const LiveProgram& live) {
         begin = stop + 1;
         fromValues = true;
     }
+    plan.code.FinishWriting();
 }
 
 void RowKernel::Run(int slot, const float* rows, std::size_t stride, std::size_t count, float* values) {
@@ -154,7 +155,7 @@ void RowKernel::Run(int slot, const float* rows, std::size_t stride, std::size_t
     for (const Piece& piece : plan.pieces) {
         if (piece.generated) {
             const auto function = reinterpret_cast<PieceFunction>(
-                reinterpret_cast<std::uintptr_t>(plan.code.data() + piece.entry));
+                reinterpret_cast<std::uintptr_t>(plan.code.Executable() + piece.entry));
             function(rows, stride * sizeof(float), values, values, count);
         }
         if (piece.helper >= 0) ApplyHelperBlock(static_cast<HelperIndex>(piece.helper), values, values, count);

@@ -6,9 +6,17 @@
 #include <cstring>
 
 // Stores bytes at a moving position. The caller reserves room for the worst case of a whole
-// program once, so no store checks the end.
+// program once, so no store checks the end. Code is written through one view of the memory and
+// runs from another (ExecutableMemory); `toExecutable` is the distance between them, so that
+// position-dependent code can be encoded for the address it will run at.
 struct ByteWriter {
     std::uint8_t* at;
+    std::uintptr_t toExecutable = 0;
+
+    // The address that the byte at `at` + `offset` has when the code runs.
+    std::uintptr_t ExecutableAddress(std::size_t offset = 0) const {
+        return reinterpret_cast<std::uintptr_t>(at + offset) + toExecutable;
+    }
 
     void Byte(std::uint8_t value) { *at++ = value; }
     template <std::size_t N>

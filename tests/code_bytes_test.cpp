@@ -76,7 +76,7 @@ TEST(CodeBytes, MatchTheGoldenFile) {
         std::vector<std::uint8_t> programBytes, expectedBytes;
         Append(program, words, nullptr, programBytes);
         Compile(buffer, programBytes);
-        Append(expected, words, buffer.Bytes(), expectedBytes);
+        Append(expected, words, reinterpret_cast<const std::uint8_t*>(buffer.Function()), expectedBytes);
         EXPECT_EQ(Hex(buffer.Bytes(), buffer.Size()), Hex(expectedBytes.data(), expectedBytes.size()))
             << "line " << number << ": " << line;
         ++cases;

@@ -115,6 +115,7 @@ struct InputPiece {
     std::string waitFor;
     int sleepMilliseconds = 0;
     int signal = 0;
+    std::string remove;
     std::string text;
 };
 
@@ -124,11 +125,13 @@ std::vector<InputPiece> Pieces(const std::string& input) {
         const std::size_t end = std::min(input.find('\n', at), input.size() - 1) + 1;
         const std::string line = input.substr(at, end - at);
         if (boost::starts_with(line, "~wait "))
-            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, 0, ""});
+            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, 0, "", ""});
         else if (boost::starts_with(line, "~sleep "))
-            pieces.push_back({"", std::stoi(line.substr(7)), 0, ""});
+            pieces.push_back({"", std::stoi(line.substr(7)), 0, "", ""});
         else if (boost::starts_with(line, "~signal "))
-            pieces.push_back({"", 0, boost::starts_with(line, "~signal INT") ? SIGINT : SIGTERM, ""});
+            pieces.push_back({"", 0, boost::starts_with(line, "~signal INT") ? SIGINT : SIGTERM, "", ""});
+        else if (boost::starts_with(line, "~remove "))
+            pieces.push_back({"", 0, 0, boost::trim_right_copy_if(line.substr(8), boost::is_any_of("\n")), ""});
         else
             pieces.back().text += line;
         at = end;
@@ -142,6 +145,8 @@ bool OutputHasLine(const std::string& path, const std::regex& pattern) {
     return false;
 }
 
+}  // namespace
+
 void WriteAll(int fd, const std::string& text) {
     for (std::size_t done = 0; done < text.size();) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -149,6 +154,8 @@ void WriteAll(int fd, const std::string& text) {
         done += static_cast<std::size_t>(n);
     }
 }
+
+namespace {
 
 // The emulator's words (none on the host), then the program and its arguments.
 std::vector<std::string> CommandWords(const std::string& program, const std::vector<std::string>& args) {
@@ -192,16 +199,39 @@ int Wait(pid_t child) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// `prefix`, then the emulator's words and the program with its arguments.
+std::vector<std::string> PrefixedWords(std::vector<std::string> prefix, const std::vector<std::string>& arguments) {
+    const std::vector<std::string> words = CommandWords(TARVO_EXE, arguments);
+    prefix.insert(prefix.end(), words.begin(), words.end());
+    return prefix;
+}
+
+// A pipe whose ends the child does not inherit but for its standard input.
+void OpenPipe(int (&fds)[2]) {
+    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+}
+
 }  // namespace
 
-ConsoleRun RunProgram(const std::string& directory, const std::string& input,
-                      const std::vector<std::string>& arguments, bool oneProcessor) {
+pid_t StartProgram(const std::string& directory, const std::string& outputPath, int& inputFd,
+                   std::vector<std::string> prefix) {
+    int pipeFds[2];
+    OpenPipe(pipeFds);
+    const pid_t child = Start(PrefixedWords(std::move(prefix), {}), directory, pipeFds[0], outputPath, "");
+    close(pipeFds[0]);
+    signal(SIGPIPE, SIG_IGN);
+    inputFd = pipeFds[1];
+    return child;
+}
+
+ConsoleRun RunProgram(const std::string& directory, const std::string& input, const std::vector<std::string>& arguments,
+                      bool oneProcessor, const std::vector<std::string>& prefix) {
     const std::string out = directory + "/.stdout", err = directory + "/.stderr";
     int pipeFds[2];
-    if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-    fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);  // the child keeps only its standard input
-    fcntl(pipeFds[1], F_SETFD, FD_CLOEXEC);
-    const pid_t child = Start(CommandWords(TARVO_EXE, arguments), directory, pipeFds[0], out, err, oneProcessor);
+    OpenPipe(pipeFds);
+    const pid_t child = Start(PrefixedWords(prefix, arguments), directory, pipeFds[0], out, err, oneProcessor);
     close(pipeFds[0]);
     signal(SIGPIPE, SIG_IGN);
     ConsoleRun run;
@@ -217,6 +247,11 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input,
         }
         if (piece.sleepMilliseconds > 0) usleep(static_cast<useconds_t>(piece.sleepMilliseconds) * 1000);
         if (piece.signal != 0) kill(child, piece.signal);
+        for (int tries = 0; !piece.remove.empty() && tries < 100; ++tries) {
+            boost::system::error_code error;  // the program may be adding a file meanwhile
+            fs::remove_all(directory + "/" + piece.remove, error);
+            if (!error) break;
+        }
         WriteAll(pipeFds[1], piece.text);
     }
     close(pipeFds[1]);

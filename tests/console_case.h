@@ -12,7 +12,11 @@
 //   given-tree PATH SOURCE  a copy of the source tree's directory SOURCE, made before the run
 //   stdin            standard input (stdin-raw: without the final newline); a line "~wait REGEX"
 //                    holds back the rest until the output has a line that matches, "~sleep MS"
-//                    for that many milliseconds, "~signal INT" (or TERM) sends that signal
+//                    for that many milliseconds, "~signal INT" (or TERM) sends that signal, "~remove PATH"
+//                    removes PATH and all below it
+//   mount PATH OPTIONS  the run sees PATH, with the files given in it, as a file system of its own
+//                    mounted with OPTIONS (a tmpfs remounted with them: "ro", "size=8k"); the case
+//                    is skipped where mounting is not allowed
 //   stdout           the expected standard output, exactly
 //   stderr           the expected standard error, exactly (unchecked when absent)
 //   stdout-pattern   the expected standard output line by line, for runs whose timing varies: a line
@@ -22,6 +26,8 @@
 //   exists PATH      a path the run must leave, whatever it holds
 //   exit N           the expected exit status (0 when absent)
 // Lines before the first section are comments.
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -52,14 +58,21 @@ struct ConsoleRun {
     std::string timedOut;  // the pattern of a wait that never matched
 };
 
-// Runs the program (under the emulator when there is one) in `directory`, on the first processor
-// only when `oneProcessor`.
+// Runs the program (under the emulator when there is one) in `directory` with `arguments`, on the
+// first processor only when `oneProcessor`, through the command `prefix` when it is not empty.
 ConsoleRun RunProgram(const std::string& directory, const std::string& input,
-                      const std::vector<std::string>& arguments = {}, bool oneProcessor = false);
+                      const std::vector<std::string>& arguments = {}, bool oneProcessor = false,
+                      const std::vector<std::string>& prefix = {});
 
 // Runs another program of the build with arguments, no standard input and standard error kept apart.
 ConsoleRun RunCommand(const std::string& program, const std::vector<std::string>& args,
                       const std::string& directory);
+
+// Starts the program in `directory` with its standard output to `outputPath`; `inputFd` is the
+// write end of its standard input.
+pid_t StartProgram(const std::string& directory, const std::string& outputPath, int& inputFd,
+                   std::vector<std::string> prefix = {});
+void WriteAll(int fd, const std::string& text);
 
 std::string MakeTemporaryDirectory();
 std::string ReadFile(const std::string& path);

@@ -88,7 +88,7 @@ TEST(ConsoleReporter, EstimatesTheFinish) {
     }
 }
 
-// A path that cannot be written (missing directory, a directory of that name) is skipped.
+// A path that cannot be written (a directory of that name, a missing directory) is said once a run.
 TEST(ConsoleReporter, WritesProgramFilesExactly) {
     Reporter ui;
     const std::string source("int main() {\r\n\treturn 0;\n}\0 tail", 30);
@@ -100,6 +100,8 @@ TEST(ConsoleReporter, WritesProgramFilesExactly) {
     ui.NewBestFit("text", 4, 2.0f);
     ui.SetOutputDirectory(ui.directory + "/missing");
     ui.NewBestFit("text", 5, 2.0f);
+    ui.EngineStarted(1);
+    ui.NewBestFit("text", 5, 2.0f);
     EXPECT_EQ(ReadFile(ui.directory + "/program12.cpp"), source);
     EXPECT_EQ(ReadFile(ui.directory + "/program13.cpp"), "second");
     std::set<std::string> names;
@@ -107,7 +109,15 @@ TEST(ConsoleReporter, WritesProgramFilesExactly) {
         names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string>{"program12.cpp", "program13.cpp", "program4.cpp"}));
     EXPECT_EQ(ui.output.str(),
-              "New Best Fit for generation 4 with fitness:2\nNew Best Fit for generation 5 with fitness:2\n");
+              "New Best Fit for generation 4 with fitness:2\n"
+              "Cannot write program file " +
+                  ui.directory +
+                  "/program4.cpp: Is a directory\n"
+                  "New Best Fit for generation 5 with fitness:2\n"
+                  "Engine Started\n"
+                  "New Best Fit for generation 5 with fitness:2\n"
+                  "Cannot write program file " +
+                  ui.directory + "/missing/program5.cpp: No such file or directory\n");
 }
 
 }  // namespace

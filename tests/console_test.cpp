@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <boost/algorithm/string.hpp>
 #include <boost/filesystem.hpp>
+#include <cstdlib>
 #include <iostream>
 
 #include "tests/console_case.h"
@@ -73,6 +74,26 @@ void Check(const ConsoleSection& section, const ConsoleRun& run, const std::stri
 
 class Console : public testing::TestWithParam<std::string> {};
 
+// A private mount namespace in which PATH is a tmpfs holding what PATH held, remounted with the
+// options; then the program.
+std::vector<std::string> MountPrefix(const std::string& argument) {
+    const std::string path = argument.substr(0, argument.find(' ')),
+                      options = argument.substr(path.size() + 1);
+    return {"unshare",
+            "--mount",
+            "sh",
+            "-ec",
+            "t=$(mktemp -d); cp -a " + path + "/. $t; mount -t tmpfs tmpfs " + path + "; cp -a $t/. " + path +
+                "; rm -rf $t; mount -o remount," + options + " " + path + "; exec \"$@\"",
+            "sh"};
+}
+
+bool MountingAllowed() {
+    static const bool allowed = std::system("unshare --mount mount -t tmpfs tmpfs /mnt 2>/dev/null") == 0;
+    return allowed;
+}
+
+
 TEST_P(Console, MatchesGoldenOutput) {
     const ConsoleCase test = ParseConsoleCase(GetParam(), ReadFile(GetParam()));
     const std::string directory = MakeTemporaryDirectory();
@@ -80,14 +101,19 @@ TEST_P(Console, MatchesGoldenOutput) {
         std::string input;
         int expected_status = 0;
         bool checksErrors = false;
+        std::vector<std::string> prefix;
         for (const ConsoleSection& section : caseRun.sections) {
+            if (section.kind == "mount") {
+                if (!MountingAllowed()) GTEST_SKIP() << "mounting is not allowed here";
+                prefix = MountPrefix(section.argument);
+            }
             Prepare(section, directory);
             if (section.kind == "stdin") input = section.content;
             if (section.kind == "exit") expected_status = std::stoi(section.argument);
             if (section.kind == "stderr") checksErrors = true;
         }
         SCOPED_TRACE("tarvo " + boost::join(caseRun.arguments, " "));
-        const ConsoleRun run = RunProgram(directory, input, caseRun.arguments);
+        const ConsoleRun run = RunProgram(directory, input, caseRun.arguments, false, prefix);
         if (!checksErrors) std::cerr << run.errors;
         EXPECT_EQ(run.status, expected_status);
         EXPECT_EQ(run.timedOut, "") << "waited in vain";

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <atomic>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -344,3 +345,25 @@ TEST(Engine, StartAndStopAtRandomMoments) {
 }
 
 }  // namespace
+
+// Code buffers are written through one view and run from another; no page is ever both.
+TEST(Engine, NoMappingIsWritableAndExecutableDuringARun) {
+    struct MapsReader : RecordingReporter {
+        void NewBestFit(std::string, int, float) override {
+            std::ifstream maps("/proc/self/maps");
+            for (std::string line; std::getline(maps, line);) {
+                const std::string permissions = line.substr(line.find(' ') + 1, 4);
+                if (permissions.find('w') != std::string::npos && permissions.find('x') != std::string::npos)
+                    writableAndExecutable.push_back(line);
+            }
+            ++looks;
+        }
+        std::vector<std::string> writableAndExecutable;
+        int looks = 0;
+    };
+    CEngine engine;
+    MapsReader reporter;
+    RunToEnd(engine, reporter, SmallSettings(), Unfittable(5));
+    EXPECT_GT(reporter.looks, 0);
+    EXPECT_EQ(reporter.writableAndExecutable, std::vector<std::string>{});
+}

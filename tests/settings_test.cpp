@@ -41,6 +41,8 @@ TEST(SettingsFile, RoundTripsEveryValueBitForBit) {
         {8, 1, ROTW, 1, 1, 0, 1, std::numeric_limits<float>::infinity(),
          -std::numeric_limits<float>::infinity(), 2, std::numeric_limits<float>::denorm_min(), 1, 5, 2,
          1.17549435e-38f, 4},
+        // Eight digits would give 1000000128 back; the value takes a ninth.
+        {4, 7, ROTB, 1, 1, 1, 1, 1000000064.0f, 1, 2, 1, 1, 0, 0, 1, 1},
     };
     for (const CSettingsSerializer& record : records) {
         std::istringstream in(Written(record));

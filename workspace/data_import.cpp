@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "workspace/console.h"
+#include "workspace/file_replacement.h"
 
 namespace fs = boost::filesystem;
 
@@ -24,23 +25,18 @@ bool SameFile(const std::string& source, const std::string& target) {
     return IsRegularFile(target) && fs::equivalent(source, target, error);
 }
 
-// Copies beside the target and renames over it, so a failed copy leaves the old data.dat whole.
-// Errors name the source and data.dat, as a direct copy would.
+// Replaces data.dat whole, so a failed copy leaves the old one. Errors name the source and
+// data.dat, as a direct copy would.
 void CopyOver(const fs::path& source, const fs::path& target) {
     if (fs::exists(target) && !fs::is_regular_file(target)) {
         fs::copy_file(source, target,
                       fs::copy_options::overwrite_existing);  // fails with the library's error
         return;
     }
-    const fs::path temporary = target.parent_path() / fs::unique_path("data.dat.%%%%-%%%%-%%%%.tmp");
-    boost::system::error_code error;
-    fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error);
-    if (!error) fs::rename(temporary, target, error);
-    if (error) {
-        boost::system::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw fs::filesystem_error("boost::filesystem::copy_file", source, target, error);
-    }
+    const int error = ReplaceFileWithCopy(target.string(), source.string());
+    if (error != 0)
+        throw fs::filesystem_error("boost::filesystem::copy_file", source, target,
+                                   boost::system::error_code(error, boost::system::system_category()));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <locale>
 #include <sstream>
 
+#include "workspace/file_replacement.h"
+
 namespace fs = boost::filesystem;
 using boost::archive::archive_exception;
 
@@ -19,8 +21,27 @@ namespace {
 const char kSignature[] = "serialization::archive";
 const int kArchiveVersion = 10;
 
-// A float in the archive's notation: general, 8 significant digits.
-void PutFloat(std::ostream& out, float value) { out << ' ' << static_cast<double>(value); }
+float ParseFloat(const std::string& text, bool& whole) {
+    std::istringstream word(text);
+    word.imbue(std::locale::classic());
+    float value = 0;
+    whole = (word >> value) && word.peek() == std::char_traits<char>::eof();
+    return value;
+}
+
+// A float in the archive's notation: general, 8 significant digits; 9 where 8 would not read back
+// as the same float (1000000064 would come back as 1000000128).
+void PutFloat(std::ostream& out, float value) {
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::setprecision(8) << static_cast<double>(value);
+    bool whole = false;
+    if (std::isfinite(value) && ParseFloat(text.str(), whole) != value) {
+        text.str("");
+        text << std::setprecision(9) << static_cast<double>(value);
+    }
+    out << ' ' << text.str();
+}
 
 void PutInt(std::ostream& out, std::int32_t value) { out << ' ' << value; }
 
@@ -46,11 +67,9 @@ float GetFloat(std::istream& in) {
     if (text == "inf" || text == "+inf") return std::numeric_limits<float>::infinity();
     if (text == "-inf") return -std::numeric_limits<float>::infinity();
     if (text == "nan" || text == "-nan") return std::numeric_limits<float>::quiet_NaN();
-    std::istringstream word(text);
-    word.imbue(std::locale::classic());
-    float value = 0;
-    if (!(word >> value) || word.peek() != std::char_traits<char>::eof())
-        throw archive_exception(archive_exception::input_stream_error);
+    bool whole = false;
+    const float value = ParseFloat(text, whole);
+    if (!whole) throw archive_exception(archive_exception::input_stream_error);
     return value;
 }
 
@@ -112,26 +131,15 @@ CSettingsSerializer ReadSettings(std::istream& in) {
 
 std::string SettingsPath(const std::string& directory) { return directory + "/settings.dat"; }
 
-// Written beside the old file and renamed over it, so a failed save never loses the old settings.
+// Replaced whole, so a failed save never loses the old settings.
 void SaveSettings(const std::string& directory, const CSettingsSerializer& record) {
     const fs::path path(SettingsPath(directory));
     if (fs::exists(path) && !fs::is_regular_file(path))
         throw archive_exception(archive_exception::output_stream_error);
-    const fs::path temporary = path.parent_path() / fs::unique_path("settings.dat.%%%%-%%%%-%%%%.tmp");
-    try {
-        {
-            std::ofstream out(temporary.string());
-            if (!out) throw archive_exception(archive_exception::output_stream_error);
-            WriteSettings(out, record);
-            out.close();
-            if (!out) throw archive_exception(archive_exception::output_stream_error);
-        }
-        fs::rename(temporary, path);
-    } catch (...) {
-        boost::system::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw;
-    }
+    std::ostringstream text;
+    WriteSettings(text, record);
+    if (ReplaceFile(path.string(), text.str()) != 0)
+        throw archive_exception(archive_exception::output_stream_error);
 }
 
 CSettingsSerializer LoadSettings(const std::string& directory) {

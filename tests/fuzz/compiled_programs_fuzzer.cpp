@@ -1,0 +1,94 @@
+// Arbitrary byte strings run as programs over arbitrary rows on every evaluation path of the build;
+// all paths give the same bits, any NaN equal to any NaN. A further path is one more entry in
+// kPaths.
+//
+// Input: two bytes of program length, the program, then the row's values, repeated to fill all
+// 16384 floats that an operand can address (byte offset 4 * operand mod 65536). The row ends at
+// an inaccessible page, so a read past it faults.
+#include <sys/mman.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "compile/activation.h"
+#include "compile/code_generator.h"
+#include "compile/program_analysis.h"
+#include "compile/row_kernel.h"
+
+namespace {
+
+constexpr std::size_t kRowFloats = 16384;
+
+struct Path {
+    const char* name;
+    float (*evaluate)(const std::uint8_t* program, std::size_t length, const float* row);
+};
+
+float CompiledCode(const std::uint8_t* program, std::size_t length, const float* row) {
+    static CodeBuffer buffer;  // reused, as the engine reuses its buffers
+    Compile(buffer, program, length);
+    return CallCompiled(buffer, row);
+}
+
+float LivePart(const std::uint8_t* program, std::size_t length, const float* row) {
+    return EvaluateLive(AnalyseProgram(program, length), row);
+}
+
+// The row kernel reads four rows at a time; with a stride of 0 they are all this one row.
+float RowKernelPath(const std::uint8_t* program, std::size_t length, const float* row) {
+    static RowKernel kernel;
+    float values[4];
+    kernel.Prepare(0, AnalyseProgram(program, length));
+    kernel.Run(0, row, 0, 1, values);
+    return values[0];
+}
+
+const Path kPaths[] = {
+    {"compiled code", CompiledCode},
+    {"live part", LivePart},
+    {"row kernel", RowKernelPath},
+};
+
+float* GuardedRow() {
+    const std::size_t bytes = kRowFloats * sizeof(float);
+    auto* memory = static_cast<std::uint8_t*>(
+        mmap(nullptr, bytes + 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    if (memory == MAP_FAILED || mprotect(memory + bytes, 4096, PROT_NONE) != 0) std::abort();
+    return reinterpret_cast<float*>(memory);
+}
+
+bool Same(float a, float b) { return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    BuildTanhTable();
+    BuildSigmoidTable();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static float* const row = GuardedRow();
+    if (size < 2) return 0;
+    const std::size_t length = std::min<std::size_t>(data[0] << 8 | data[1], size - 2);
+    const std::uint8_t* program = data + 2;
+    const std::size_t valueBytes = (size - 2 - length) / sizeof(float) * sizeof(float);
+    auto* const bytes = reinterpret_cast<std::uint8_t*>(row);
+    const std::size_t rowBytes = kRowFloats * sizeof(float);
+    std::memset(row, 0, rowBytes);
+    std::memcpy(bytes, program + length, std::min(valueBytes, rowBytes));
+    for (std::size_t filled = valueBytes; filled > 0 && filled < rowBytes; filled *= 2)  // repeat
+        std::memcpy(bytes + filled, bytes, std::min(filled, rowBytes - filled));
+    const float first = kPaths[0].evaluate(program, length, row);
+    for (const Path& path : kPaths) {
+        const float value = path.evaluate(program, length, row);
+        if (!Same(value, first)) {
+            std::fprintf(stderr, "%s gives %a, %s gives %a\n", kPaths[0].name, first, path.name, value);
+            std::abort();
+        }
+    }
+    return 0;
+}
