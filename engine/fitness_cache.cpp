@@ -55,7 +55,9 @@ void FitnessCache::Clear() {
 }
 
 void FitnessCache::Reserve(std::size_t entries) {
-    while (slots_.size() < 2 * entries) Grow();
+    std::size_t size = slots_.empty() ? 1024 : slots_.size();
+    while (size < 2 * entries) size *= 2;
+    if (size > slots_.size()) Rehash(size);
 }
 
 void FitnessCache::TakeFrom(FitnessCache& other) {
@@ -68,9 +70,10 @@ void FitnessCache::TakeFrom(FitnessCache& other) {
     other.Clear();
 }
 
-void FitnessCache::Grow() {
-    const std::size_t grown = slots_.empty() ? 1024 : 2 * slots_.size();
-    std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(grown));
+void FitnessCache::Grow() { Rehash(slots_.empty() ? 1024 : 2 * slots_.size()); }
+
+void FitnessCache::Rehash(std::size_t size) {
+    std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(size));
     for (const Slot& slot : old) {
         if (slot.length == 0) continue;
         const std::size_t mask = slots_.size() - 1;

@@ -35,6 +35,7 @@ class FitnessCache {
 
     const Slot* Locate(std::string_view key, std::uint64_t hash) const;
     void Grow();
+    void Rehash(std::size_t size);  // a power of two
 
     std::vector<Slot> slots_;
     std::string keys_;

@@ -39,7 +39,7 @@ void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current,
     GenerateConstants();
     callRows = MakeCallRows(rows, inputCount, constants);
     knownFitness.Clear();
-    knownFitness.Reserve(1 << 16);
+    knownFitness.Reserve(1 << 14);
     scorers.resize(generators.size());
     repeatedSums.resize(generators.size());
     for (std::unique_ptr<FastScorer>& scorer : scorers)
