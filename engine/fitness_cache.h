@@ -23,7 +23,7 @@ class FitnessCache {
     // Moves every entry of `other` into this cache and empties `other`.
     void TakeFrom(FitnessCache& other);
 
-    static constexpr std::size_t kMaxEntries = std::size_t{1} << 22;
+    static constexpr std::size_t kMaxEntries = std::size_t{1} << 20;  // about 60 MB of table and keys
 
   private:
     struct Slot {
