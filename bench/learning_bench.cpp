@@ -1,9 +1,9 @@
 // Learning speed on the standard configuration, the fast scoring beside the literal one.
 //
 //   cmake -S . -B build/bench -G Ninja -DTARVO_BENCH=ON -DTARVO_TESTS=OFF && cmake --build build/bench
-//   build/bench/learning_bench [--fast-only] [--no-throughput] [--generations N] [ROWS ...]
+//   build/bench/learning_bench [--fast-only] [--no-throughput] [--generations N] [--cores N] [ROWS ...]
 //       (rows default to 100 1000 10000 100000; --fast-only leaves the literal figures out;
-//       --generations: how many are timed, 3 by default)
+//       --generations: how many are timed, 3 by default; --cores: only that many, not 1 and 2)
 //
 // Standard configuration: Regression; + - * / sin cos; ROTB; starting and standard population
 // 1,000; 4 dummy inputs; crossover 70; mutation 10; tournament size 6; tournament data 20; worst
@@ -138,6 +138,7 @@ struct GenerationFigures {
 };
 
 int timedGenerations = 3;
+std::vector<int> coreCounts = {1, 2};
 
 GenerationFigures TimeGenerations(int rows, int cores, bool literal) {
     SilentReporter reporter;
@@ -181,6 +182,8 @@ int main(int argc, char** argv) {
             throughput = false;
         } else if (std::string(argv[i]) == "--generations" && i + 1 < argc) {
             timedGenerations = std::max(1, std::atoi(argv[++i]));
+        } else if (std::string(argv[i]) == "--cores" && i + 1 < argc) {
+            coreCounts = {std::max(1, std::atoi(argv[++i]))};
         } else {
             rowCounts.push_back(std::atoi(argv[i]));
         }
@@ -197,7 +200,7 @@ int main(int argc, char** argv) {
     std::printf("%8s %6s %10s %10s %8s %10s %9s %10s\n", "rows", "cores", "fast", "literal", "speedup",
                 "cache hits", "rows left", "fast cpu");
     for (int rows : rowCounts) {
-        for (int cores : {1, 2}) {
+        for (int cores : coreCounts) {
             const GenerationFigures fast = TimeGenerations(rows, cores, false);
             const GenerationFigures literal = fastOnly ? GenerationFigures{} : TimeGenerations(rows, cores, true);
             std::printf("%8d %6d %10.2f %10.1f %7.0fx %9.0f%% %8.1f%% %10.2f\n", rows, cores, fast.ms, literal.ms,
