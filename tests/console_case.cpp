@@ -150,11 +150,13 @@ void WriteAll(int fd, const std::string& text) {
     }
 }
 
-// The emulator's words (none on the host), then the program and its arguments.
-std::vector<std::string> CommandWords(const std::string& program, const std::vector<std::string>& args) {
+// The emulator's words (none on the host), the launcher's, then the program and its arguments.
+std::vector<std::string> CommandWords(const std::string& program, const std::vector<std::string>& args,
+                                      const std::vector<std::string>& launcher = {}) {
     std::vector<std::string> words;
     boost::split(words, std::string(TARVO_EMULATOR), boost::is_any_of(" "), boost::token_compress_on);
     words.erase(std::remove(words.begin(), words.end(), ""), words.end());
+    words.insert(words.end(), launcher.begin(), launcher.end());
     words.push_back(program);
     words.insert(words.end(), args.begin(), args.end());
     return words;
@@ -195,13 +197,15 @@ int Wait(pid_t child) {
 }  // namespace
 
 ConsoleRun RunProgram(const std::string& directory, const std::string& input,
-                      const std::vector<std::string>& arguments, bool oneProcessor) {
+                      const std::vector<std::string>& arguments, bool oneProcessor,
+                      const std::vector<std::string>& launcher) {
     const std::string out = directory + "/.stdout", err = directory + "/.stderr";
     int pipeFds[2];
     if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
     fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);  // the child keeps only its standard input
     fcntl(pipeFds[1], F_SETFD, FD_CLOEXEC);
-    const pid_t child = Start(CommandWords(TARVO_EXE, arguments), directory, pipeFds[0], out, err, oneProcessor);
+    const pid_t child =
+        Start(CommandWords(TARVO_EXE, arguments, launcher), directory, pipeFds[0], out, err, oneProcessor);
     close(pipeFds[0]);
     signal(SIGPIPE, SIG_IGN);
     ConsoleRun run;

@@ -52,10 +52,11 @@ struct ConsoleRun {
     std::string timedOut;  // the pattern of a wait that never matched
 };
 
-// Runs the program (under the emulator when there is one) in `directory`, on the first processor
-// only when `oneProcessor`.
+// Runs the program (under the emulator when there is one, after the `launcher` words when there
+// are any) in `directory`, on the first processor only when `oneProcessor`.
 ConsoleRun RunProgram(const std::string& directory, const std::string& input,
-                      const std::vector<std::string>& arguments = {}, bool oneProcessor = false);
+                      const std::vector<std::string>& arguments = {}, bool oneProcessor = false,
+                      const std::vector<std::string>& launcher = {});
 
 // Runs another program of the build with arguments, no standard input and standard error kept apart.
 ConsoleRun RunCommand(const std::string& program, const std::vector<std::string>& args,
