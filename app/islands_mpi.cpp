@@ -6,13 +6,26 @@
 #include <boost/mpi/communicator.hpp>
 #include <boost/mpi/environment.hpp>
 #include <boost/mpi/request.hpp>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 namespace mpi = boost::mpi;
 
 namespace {
 
 constexpr int kBytesTag = 1;
+
+// Waits for a request by testing it now and then rather than in a busy loop: an island done early
+// sleeps while the others finish their generation, leaving the processors to them and to mpirun,
+// which must keep passing on island 0's output (a full pipe would hold island 0 up).
+void Await(MPI_Request& request) {
+    for (int done = 0;;) {
+        MPI_Test(&request, &done, MPI_STATUS_IGNORE);
+        if (done) return;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
 
 // The run's calls come from its coordinator thread, one at a time, while MPI was started on the
 // main thread: that needs the serialized threading level.
@@ -31,8 +44,13 @@ class MpiLink : public IslandLink {
         return value;
     }
 
+    // The first call of every meeting, where the islands wait for the slowest.
     bool AnyIsland(bool value) override {
-        return mpi::all_reduce(world, value ? 1 : 0, mpi::maximum<int>()) != 0;
+        int mine = value ? 1 : 0, any = 0;
+        MPI_Request request;
+        MPI_Iallreduce(&mine, &any, 1, MPI_INT, MPI_MAX, world, &request);
+        Await(request);
+        return any != 0;
     }
 
     // MINLOC takes the lowest rank among equal fitnesses.

@@ -2,10 +2,11 @@
 // fit exactly. Without MPI, --islands says it is not available.
 #include <gtest/gtest.h>
 
-#include <boost/algorithm/string/predicate.hpp>
+#include <boost/algorithm/string.hpp>
 #include <boost/filesystem.hpp>
 #include <map>
 #include <regex>
+#include <sstream>
 
 #include "tests/console_case.h"
 
@@ -17,6 +18,15 @@ namespace {
 const char kSettings[] = "22 serialization::archive 10 0 0 4 7 4 60 60 1 40 70 10 4 50 8 0 0 1000 1\n";
 const char kData[] = "-4,-52\n-3,-21\n-2,-6\n-1,-1\n0,0\n1,3\n2,14\n3,39\n4,84\n";
 
+// mpirun, allowed to run as root.
+std::vector<std::string> Mpirun() {
+#ifdef TARVO_MPIEXEC
+    return {"env", "OMPI_ALLOW_RUN_AS_ROOT=1", "OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1", TARVO_MPIEXEC};
+#else
+    return {};
+#endif
+}
+
 struct Outcome {
     ConsoleRun run;
     std::string lines;  // the output with finish estimates masked
@@ -25,21 +35,15 @@ struct Outcome {
 
 // Runs `tarvo learn work ARGUMENTS` with P processes (none: without mpirun) in a fresh directory.
 Outcome Learn(int processes, const std::vector<std::string>& arguments, const std::string& input = "",
-              const char* settings = kSettings) {
+              const std::string& settings = kSettings, const std::string& data = kData) {
     const std::string directory = MakeTemporaryDirectory();
     WriteFile(directory + "/work/settings.dat", settings);
-    WriteFile(directory + "/work/data.dat", kData);
+    WriteFile(directory + "/work/data.dat", data);
     std::vector<std::string> launcher;
-#ifdef TARVO_MPIEXEC
-    if (processes > 0)
-        launcher = {"env",
-                    "OMPI_ALLOW_RUN_AS_ROOT=1",
-                    "OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1",
-                    TARVO_MPIEXEC,
-                    "--oversubscribe",
-                    "-n",
-                    std::to_string(processes)};
-#endif
+    if (processes > 0) {
+        launcher = Mpirun();
+        launcher.insert(launcher.end(), {"--oversubscribe", "-n", std::to_string(processes)});
+    }
     std::vector<std::string> words = {"learn", "work"};
     words.insert(words.end(), arguments.begin(), arguments.end());
     Outcome outcome;
@@ -104,14 +108,54 @@ TEST(IslandRun, APerfectFitOnAnotherIslandEndsAll) {
         << islands.lines;
 }
 
+// mpirun stops passing output on at once when it is interrupted, sends SIGTERM a second later and
+// SIGKILL a second after that: island 0 ends cleanly only while what it prints meanwhile fits the
+// pipe. So these generations are slow (many rows, large tournaments) and print little.
 TEST(IslandRun, AnInterruptedRunEndsOnEveryIslandWithFilesWhole) {
-    // Large generations: the islands print slowly enough for mpirun to pass every line on.
-    const char settings[] =
-        "22 serialization::archive 10 0 0 4 2047 4 2000 2000 2 100000 70 30 4 50 6 0 0 1000 1\n";
-    const Outcome outcome = Learn(3, {"--islands"}, "~wait Generation Completed: 2\n~signal INT\n", settings);
+    std::string rows;
+    for (int i = 0; i < 100000; ++i) rows += std::to_string(i) + "," + std::to_string(i % 977) + ".5\n";
+    const Outcome outcome =
+        Learn(3, {"--islands"}, "~wait Generation Completed: 2\n~signal INT\n",
+              "22 serialization::archive 10 0 0 4 2047 4 60 60 2 100000 70 30 200 100 12 0 0 "
+              "1000 1\n",
+              rows);
     EXPECT_NE(outcome.run.status, 0);
-    EXPECT_TRUE(boost::ends_with(outcome.lines, "Engine Stopped\n")) << outcome.lines;
+    EXPECT_TRUE(boost::ends_with(outcome.lines, "\nEngine Stopped\n")) << outcome.lines;
     ExpectWholeProgramFiles(outcome);
+}
+
+// The README's island run, on a copy of the example it names: "cp -r examples/FOLDER COPY", then
+// "mpirun ... build/x86_64/tarvo learn COPY ...".
+TEST(IslandRun, TheReadmesCommandsWork) {
+    std::istringstream readme(ReadFile(TARVO_SOURCE_DIR "/README.md"));
+    std::vector<std::string> copy, command;
+    bool inSection = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (boost::starts_with(line, "## ")) inSection = line == "## Island runs over MPI";
+        if (!inSection || !boost::starts_with(line, "    ")) continue;
+        std::vector<std::string> words;
+        boost::split(words, line.substr(4), boost::is_any_of(" "), boost::token_compress_on);
+        if (words[0] == "cp") copy = words;
+        if (words[0] == "mpirun") command = words;
+    }
+    ASSERT_EQ(copy.size(), 4u);
+    const auto program = std::find(command.begin(), command.end(), "build/x86_64/tarvo");
+    ASSERT_NE(program, command.end());
+    const std::string directory = MakeTemporaryDirectory(),
+                      work = directory + "/" + fs::path(copy[3]).filename().string();
+    fs::create_directory(work);
+    for (const auto& file : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / copy[2]))
+        fs::copy_file(file.path(), work + "/" + file.path().filename().string());
+    std::vector<std::string> launcher = {"env", "OMPI_ALLOW_RUN_AS_ROOT=1",
+                                         "OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1", TARVO_MPIEXEC};
+    launcher.insert(launcher.end(), command.begin() + 1, program);
+    std::vector<std::string> arguments(program + 1, command.end());
+    std::replace(arguments.begin(), arguments.end(), copy[3], work);
+    const ConsoleRun run = RunProgram(directory, "", arguments, false, launcher);
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_TRUE(boost::ends_with(run.output, "\nEngine Stopped\n")) << run.output;
+    EXPECT_TRUE(fs::exists(work + "/program0.cpp"));
+    fs::remove_all(directory);
 }
 
 #else
