@@ -108,6 +108,24 @@ TEST(IslandRun, APerfectFitOnAnotherIslandEndsAll) {
         << islands.lines;
 }
 
+// Island 0 without a run to start (mpirun starts it apart, before the ":"): no island starts, and
+// none waits for it. Island 0 says why; island 1 says what it would have said, on standard error.
+TEST(IslandRun, NoIslandStartsUnlessAllCan) {
+    std::vector<std::string> launcher = Mpirun();
+    launcher.insert(launcher.end(),
+                    {"-n", "1", TARVO_EXE, "learn", "elsewhere", "--islands", ":", "-n", "1"});
+    const std::string directory = MakeTemporaryDirectory();
+    WriteFile(directory + "/work/settings.dat", kSettings);
+    WriteFile(directory + "/work/data.dat", kData);
+    const ConsoleRun run = RunProgram(directory, "", {"learn", "work", "--islands"}, false, launcher);
+    fs::remove_all(directory);
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.output, "No Settings Created. Create Settings: '3'\n");
+    EXPECT_NE(run.errors.find("island 1: Total Columns: 2\nisland 1: Another island could not start.\n"),
+              std::string::npos)
+        << run.errors;
+}
+
 // mpirun stops passing output on at once when it is interrupted, sends SIGTERM a second later and
 // SIGKILL a second after that: island 0 ends cleanly only while what it prints meanwhile fits the
 // pipe. So these generations are slow (many rows, large tournaments) and print little.
