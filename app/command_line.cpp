@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -8,11 +9,14 @@
 
 namespace {
 
-const char kUsage[] = "Usage: tarvo [--help | --version | learn DIRECTORY [--seed N] [--generations N]]";
+const char kUsage[] =
+    "Usage: tarvo [--help | --version | learn DIRECTORY [--seed N] [--generations N] "
+    "[--islands [--migrate-every K] [--migrants M]]]";
 
 const char kHelp[] =
     "Usage: tarvo\n"
     "       tarvo learn DIRECTORY [--seed N] [--generations N]\n"
+    "                             [--islands [--migrate-every K] [--migrants M]]\n"
     "       tarvo --help | --version\n"
     "Learns formulas from tables of numbers by gene expression programming.\n"
     "\n"
@@ -24,11 +28,18 @@ const char kHelp[] =
     "  --seed N           seed every random generator from N (0 to 4294967295) instead of the\n"
     "                     clock: the same data, settings and seed give the same run\n"
     "  --generations N    learn for N generations instead of the settings file's number\n"
+    "  --islands          be one island of an island run: started by mpirun with P processes,\n"
+    "                     P islands learn the same run and exchange their best programs; the\n"
+    "                     first island alone prints and writes files\n"
+    "  --migrate-every K  exchange every K generations (default 5, K at least 1)\n"
+    "  --migrants M       send copies of the M best programs (default 5; 0 for none), which\n"
+    "                     replace the next island's M worst\n"
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n"
     "\n"
     "Exit status: 0 when the run or the console ends, 1 when the run cannot start or fails,\n"
-    "2 for a usage error, 130 or 143 when SIGINT or SIGTERM stopped the run.\n";
+    "2 for a usage error or --islands in a build without MPI, 130 or 143 when SIGINT or SIGTERM\n"
+    "stopped the run.\n";
 
 // Decimal digits only, at most `max`.
 std::optional<std::uint32_t> Number(const std::string& text, std::uint32_t max) {
@@ -42,11 +53,15 @@ std::optional<std::uint32_t> Number(const std::string& text, std::uint32_t max) 
     return static_cast<std::uint32_t>(value);
 }
 
-// The words after "learn": one directory and each option at most once, as "--name N" or "--name=N".
+// The words after "learn": one directory and each option at most once, as "--name N" or "--name=N";
+// the island options only with --islands.
 CommandLine ParseLearn(const std::vector<std::string>& words) {
     const CommandLine usage{CommandLine::Usage, "", {}};
     CommandLine result{CommandLine::Learn, "", {}};
-    bool haveDirectory = false;
+    std::optional<std::uint32_t> numbers[4];  // seed, generations, migrate-every, migrants
+    const char* const names[4] = {"--seed", "--generations", "--migrate-every", "--migrants"};
+    const std::uint32_t least[4] = {0, 0, 1, 0}, most[4] = {UINT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
+    bool haveDirectory = false, islands = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
         std::string name = words[i];
         std::optional<std::string> value;
@@ -55,17 +70,14 @@ CommandLine ParseLearn(const std::vector<std::string>& words) {
             value = name.substr(equals + 1);
             name.resize(equals);
         }
-        if (name == "--seed" || name == "--generations") {
+        const auto option = std::find(std::begin(names), std::end(names), name) - std::begin(names);
+        if (option < 4) {
             if (!value && i + 1 < words.size()) value = words[++i];
-            const bool seed = name == "--seed";
-            const std::optional<std::uint32_t> number =
-                Number(value.value_or(""), seed ? UINT32_MAX : INT32_MAX);
-            if (!number || (seed ? result.options.seed.has_value() : result.options.generations.has_value()))
-                return usage;
-            if (seed)
-                result.options.seed = *number;
-            else
-                result.options.generations = static_cast<std::int32_t>(*number);
+            const std::optional<std::uint32_t> number = Number(value.value_or(""), most[option]);
+            if (!number || *number < least[option] || numbers[option]) return usage;
+            numbers[option] = number;
+        } else if (name == "--islands" && !value && !islands) {
+            islands = true;
         } else if (name.rfind("-", 0) == 0 || haveDirectory) {
             return usage;
         } else {
@@ -73,7 +85,15 @@ CommandLine ParseLearn(const std::vector<std::string>& words) {
             haveDirectory = true;
         }
     }
-    return haveDirectory ? result : usage;
+    if (!haveDirectory || (!islands && (numbers[2] || numbers[3]))) return usage;
+    result.options.seed = numbers[0];
+    if (numbers[1]) result.options.generations = static_cast<std::int32_t>(*numbers[1]);
+    if (islands) {
+        result.options.islands = IslandOptions{};
+        if (numbers[2]) result.options.islands->migrateEvery = static_cast<std::int32_t>(*numbers[2]);
+        if (numbers[3]) result.options.islands->migrants = static_cast<std::int32_t>(*numbers[3]);
+    }
+    return result;
 }
 
 }  // namespace

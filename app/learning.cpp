@@ -1,10 +1,14 @@
 #include "app/learning.h"
 
 #include <exception>
+#include <iostream>
 
 #include "app/console_reporter.h"
+#include "app/island_output.h"
+#include "app/islands_mpi.h"
 #include "app/singleton_holder.h"
 #include "engine/engine.h"
+#include "platform/seconds_clock.h"
 #include "platform/stop_signals.h"
 #include "workspace/console.h"
 #include "workspace/data_import.h"
@@ -16,15 +20,9 @@ namespace {
 CEngine& Engine() { return CSingletonHolder<CEngine>::Instance(); }
 CTarvoUI& Reporter() { return CSingletonHolder<CTarvoUI>::Instance(); }
 
-}  // namespace
-
-void PrepareLearning() {
-    Engine();
-    Reporter();
-}
-
-bool StartLearning(const std::string& directory, const RunOptions& options) {
-    StopLearning();
+// Loads the settings and the data of `directory` into `run` and the data table, saying so; false
+// when it printed why it could not.
+bool LoadRun(const std::string& directory, const RunOptions& options, CSettingsSerializer& run) {
     if (directory.empty()) {
         PrintLine("Set the working directory");
         return false;
@@ -40,8 +38,94 @@ bool StartLearning(const std::string& directory, const RunOptions& options) {
         return false;
     }
     LoadData(directory);
-    CSettingsSerializer run = currentSettings;
+    run = currentSettings;
     if (options.generations) run.generations = *options.generations;
+    return true;
+}
+
+// The run's settings and rows as one number, so islands can tell whether they all have the same.
+std::uint32_t Fingerprint(const CEngine& e) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    const auto add = [&hash](const void* data, std::size_t size) {
+        for (std::size_t k = 0; k < size; ++k)
+            hash = (hash ^ static_cast<const std::uint8_t*>(data)[k]) * 16777619u;
+    };
+    add(&e.settings, sizeof e.settings);
+    for (const std::vector<float>& row : e.rows) add(row.data(), row.size() * sizeof(float));
+    return hash;
+}
+
+// Prepares this island's part of the run; true when every island could, with the same settings
+// and data. The constants come from the run's seed, the same on every island, so that a migrant
+// reads the same constants everywhere; the island's other draws come from the seed plus its number.
+bool PrepareIsland(IslandLink& link, const std::string& directory, const RunOptions& options) {
+    const std::uint32_t seed =
+        link.FirstIslands(options.seed.value_or(static_cast<std::uint32_t>(SecondsNow())));
+    bool ready = false;
+    try {
+        CSettingsSerializer run;
+        if (LoadRun(directory, options, run)) {
+            Engine().Initialise(Reporter(), run, dataTable, seed);
+            Engine().seed = seed + static_cast<std::uint32_t>(link.Island());
+            Engine().CreateGenerators();
+            ready = true;
+        }
+    } catch (const std::exception& error) {
+        PrintLine(error.what());
+    }
+    if (link.AnyIsland(!ready)) {
+        if (ready) PrintLine("Another island could not start.");
+        return false;
+    }
+    const std::uint32_t fingerprint = Fingerprint(Engine());
+    if (link.AnyIsland(link.FirstIslands(fingerprint) != fingerprint)) {
+        PrintLine("The islands do not have the same settings and data.");
+        return false;
+    }
+    return true;
+}
+
+// One island of an island run, started and waited for.
+int LearnOnIsland(IslandLink& link, const std::string& directory, const RunOptions& options) {
+    IslandOutput output(link.Island());
+    if (!PrepareIsland(link, directory, options)) {
+        output.CouldNotStart();
+        return 1;
+    }
+    output.Started();
+    IslandMeeting meeting(link, *options.islands);
+    Engine().meeting = &meeting;
+    Reporter().SetOutputDirectory(directory);
+    Engine().Start();
+    const int signal = WaitForStopSignal([] { Engine().Wait(); }, StopLearning);
+    Engine().meeting = nullptr;
+    // The other islands would wait for this one at the next meeting.
+    if (Reporter().RunHasFailed()) link.Abort(1);
+    return signal != 0 ? 128 + signal : 0;
+}
+
+int LearnOnIslands(const std::string& directory, const RunOptions& options) {
+    PrepareLearning();
+    HoldStopSignals();  // before MPI starts threads of its own
+    const std::unique_ptr<IslandLink> link = JoinIslands();
+    if (!link) {
+        std::cerr << "tarvo: --islands is not available: this tarvo was built without MPI\n";
+        return 2;
+    }
+    return LearnOnIsland(*link, directory, options);
+}
+
+}  // namespace
+
+void PrepareLearning() {
+    Engine();
+    Reporter();
+}
+
+bool StartLearning(const std::string& directory, const RunOptions& options) {
+    StopLearning();
+    CSettingsSerializer run;
+    if (!LoadRun(directory, options, run)) return false;
     Engine().Initialise(Reporter(), run, dataTable, options.seed);
     Reporter().SetOutputDirectory(directory);
     Engine().Start();
@@ -51,6 +135,7 @@ bool StartLearning(const std::string& directory, const RunOptions& options) {
 void StopLearning() { Engine().Stop(); }
 
 int Learn(const std::string& directory, const RunOptions& options) {
+    if (options.islands) return LearnOnIslands(directory, options);
     PrepareLearning();
     HoldStopSignals();  // before the run's threads exist, so that they inherit it
     try {

@@ -1,6 +1,6 @@
-#include <boost/thread/thread.hpp>
 #include <algorithm>
 #include <atomic>
+#include <boost/thread/thread.hpp>
 #include <exception>
 
 #include "compile/source_emitter.h"
@@ -91,14 +91,11 @@ Scored ScorePopulation(CEngine& e, int generation) {
         if (w < e.bestFitness) {
             e.bestFitness = w;
             e.bestProgram = e.population[p];
-            e.reporter->NewBestFit(
-                EmitSource(e.bestProgram, e.sampleInputs, e.sampleTarget, e.helperSource, e.activationSource),
-                generation, w);
-            if (e.bestFitness == 0) {
-                e.reporter->GenerationCompleted(generation);
-                e.reporter->EngineStopped();
-                return Scored::PerfectFit;
-            }
+            if (!e.meeting)
+                e.reporter->NewBestFit(EmitSource(e.bestProgram, e.sampleInputs, e.sampleTarget,
+                                                  e.helperSource, e.activationSource),
+                                       generation, w);
+            if (e.bestFitness == 0) return Scored::PerfectFit;
         }
         e.fitnessSum += w;
         e.fitnessCount += 1;
@@ -125,6 +122,21 @@ void RunBreedingWorkers(CEngine& e, const CallRows& tournamentRows) {
     RunOnCores(std::max(e.settings.cores, 0), [&e, &tournamentRows](int c) { e.Breed(c, tournamentRows); });
 }
 
+// Scoring with its reports, and how the generation ends unless a meeting decides otherwise.
+GenerationEnd ScoreGeneration(CEngine& e, int g) {
+    if (e.StopRequested()) return GenerationEnd::Stopped;
+    ResetStatistics(e);
+    switch (ScorePopulation(e, g)) {
+        case Scored::Stopped:
+            return GenerationEnd::Stopped;
+        case Scored::PerfectFit:
+            return GenerationEnd::PerfectFit;
+        case Scored::AllScored:
+            break;
+    }
+    return g + 1 >= e.settings.generations ? GenerationEnd::Last : GenerationEnd::Next;
+}
+
 // Returns after the run's last report but one: the caller reports EngineStopped unless a perfect
 // fit already did.
 bool RunGenerations(CEngine& e) {
@@ -146,14 +158,20 @@ void Run(CEngine& e) {
 }  // namespace
 
 GenerationEnd RunGeneration(CEngine& e, int g) {
-    if (e.StopRequested()) return GenerationEnd::Stopped;
-    ResetStatistics(e);
-    const Scored scored = ScorePopulation(e, g);
-    if (scored == Scored::Stopped) return GenerationEnd::Stopped;
-    if (scored == Scored::PerfectFit) return GenerationEnd::PerfectFit;
-    if (g + 1 >= e.settings.generations) {
-        e.reporter->GenerationCompleted(g);
-        return GenerationEnd::Last;
+    GenerationEnd end = ScoreGeneration(e, g);
+    if (e.meeting) end = e.meeting->AfterScoring(e, g, end);
+    switch (end) {
+        case GenerationEnd::Stopped:
+            return end;
+        case GenerationEnd::PerfectFit:
+            e.reporter->GenerationCompleted(g);
+            e.reporter->EngineStopped();
+            return end;
+        case GenerationEnd::Last:
+            e.reporter->GenerationCompleted(g);
+            return end;
+        case GenerationEnd::Next:
+            break;
     }
     e.reporter->BreedingStarted();
     RunBreedingWorkers(e, DrawTournamentRows(e));

@@ -48,6 +48,8 @@ extern std::atomic<bool> stopRequested;
 constexpr std::int32_t kMinimumSlots = 4;
 constexpr std::int32_t kMaximumCores = 256;
 
+class GenerationMeeting;
+
 class CEngine {
   public:
     CEngine() = default;  // allocates nothing
@@ -121,11 +123,25 @@ class CEngine {
     std::vector<Population> workerWinners;  // one per slot, seeded runs only
     Population sparePrograms;               // storage of programs no longer in use
     std::vector<RepeatedSums> repeatedSums;  // one per slot
+
+    // An island run's meeting with the other islands after every generation's scoring; none in a
+    // single process. Set before Start, not owned.
+    GenerationMeeting* meeting = nullptr;
 };
 
 // One generation g of a run: scoring with its reports, then breeding unless it is the last.
 enum class GenerationEnd { Next, Last, Stopped, PerfectFit };
 GenerationEnd RunGeneration(CEngine& e, int g);
+
+// Where an island run joins the other islands: between a generation's scoring and its breeding,
+// before the selection table is built. With a meeting, scoring reports no new best itself: the
+// meeting reports the best over all islands.
+class GenerationMeeting {
+  public:
+    virtual ~GenerationMeeting() = default;
+    // `alone` is how generation g would end on this island alone; the result is how it ends.
+    virtual GenerationEnd AfterScoring(CEngine& e, int g, GenerationEnd alone) = 0;
+};
 
 // The run's thread procedure; `holdingRunMutex` is called once the run holds runMutex.
 int RunCoordinator(CEngine* engine, const std::function<void()>& holdingRunMutex = {});

@@ -12,6 +12,7 @@ TEST(CommandLine, ActionsAndOptions) {
         std::string directory;
         std::optional<std::uint32_t> seed;
         std::optional<std::int32_t> generations;
+        std::optional<std::pair<int, int>> islands = {};  // migrate every, migrants
     } cases[] = {
         {{}, CommandLine::Console, "", {}, {}},
         {{"--help"}, CommandLine::Help, "", {}, {}},
@@ -37,6 +38,17 @@ TEST(CommandLine, ActionsAndOptions) {
         {{"learn", "w", "--seed", "1", "--seed", "1"}, kUsage, "", {}, {}},
         {{"learn", "w", "--seeds", "1"}, kUsage, "", {}, {}},
         {{"learn", "--seed", "1"}, kUsage, "", {}, {}},
+        {{"learn", "w", "--islands"}, CommandLine::Learn, "w", {}, {}, {{5, 5}}},
+        {{"learn", "--migrants=0", "w", "--islands", "--migrate-every", "1"},
+         CommandLine::Learn,
+         "w",
+         {},
+         {},
+         {{1, 0}}},
+        {{"learn", "w", "--migrants", "3"}, kUsage, "", {}, {}},
+        {{"learn", "w", "--islands", "--migrate-every", "0"}, kUsage, "", {}, {}},
+        {{"learn", "w", "--islands", "--islands"}, kUsage, "", {}, {}},
+        {{"learn", "w", "--islands=1"}, kUsage, "", {}, {}},
     };
     for (const auto& c : cases) {
         const CommandLine line = ParseCommandLine(c.arguments);
@@ -46,6 +58,11 @@ TEST(CommandLine, ActionsAndOptions) {
         EXPECT_EQ(line.directory, c.directory) << name;
         EXPECT_EQ(line.options.seed, c.seed) << name;
         EXPECT_EQ(line.options.generations, c.generations) << name;
+        EXPECT_EQ(line.options.islands.has_value(), c.islands.has_value()) << name;
+        if (line.options.islands && c.islands) {
+            EXPECT_EQ(line.options.islands->migrateEvery, c.islands->first) << name;
+            EXPECT_EQ(line.options.islands->migrants, c.islands->second) << name;
+        }
     }
 }
 

@@ -1,0 +1,190 @@
+// Island runs of the real program: three islands under mpirun on a cubic that short programs can
+// fit exactly. Without MPI, --islands says it is not available.
+#include <gtest/gtest.h>
+
+#include <boost/algorithm/string.hpp>
+#include <boost/filesystem.hpp>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "tests/console_case.h"
+
+namespace fs = boost::filesystem;
+
+namespace {
+
+// y = x^3 + x^2 + x on -4 .. 4; one core per island.
+const char kSettings[] = "22 serialization::archive 10 0 0 4 7 4 60 60 1 40 70 10 4 50 8 0 0 1000 1\n";
+const char kData[] = "-4,-52\n-3,-21\n-2,-6\n-1,-1\n0,0\n1,3\n2,14\n3,39\n4,84\n";
+
+// mpirun, allowed to run as root.
+std::vector<std::string> Mpirun() {
+#ifdef TARVO_MPIEXEC
+    return {"env", "OMPI_ALLOW_RUN_AS_ROOT=1", "OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1", TARVO_MPIEXEC};
+#else
+    return {};
+#endif
+}
+
+struct Outcome {
+    ConsoleRun run;
+    std::string lines;  // the output with finish estimates masked
+    std::map<std::string, std::string> files;
+};
+
+// Runs `tarvo learn work ARGUMENTS` with P processes (none: without mpirun) in a fresh directory.
+Outcome Learn(int processes, const std::vector<std::string>& arguments, const std::string& input = "",
+              const std::string& settings = kSettings, const std::string& data = kData) {
+    const std::string directory = MakeTemporaryDirectory();
+    WriteFile(directory + "/work/settings.dat", settings);
+    WriteFile(directory + "/work/data.dat", data);
+    std::vector<std::string> launcher;
+    if (processes > 0) {
+        launcher = Mpirun();
+        launcher.insert(launcher.end(), {"--oversubscribe", "-n", std::to_string(processes)});
+    }
+    std::vector<std::string> words = {"learn", "work"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    Outcome outcome;
+    outcome.run = RunProgram(directory, input, words, false, launcher);
+    outcome.lines =
+        std::regex_replace(outcome.run.output, std::regex("Estimated Finish:.*"), "Estimated Finish:");
+    for (const auto& entry : fs::directory_iterator(directory + "/work"))
+        outcome.files[entry.path().filename().string()] = ReadFile(entry.path().string());
+    fs::remove_all(directory);
+    return outcome;
+}
+
+#ifdef TARVO_MPIEXEC
+
+// Every file is the settings, the data or a whole program file of a generation that was reported.
+void ExpectWholeProgramFiles(const Outcome& outcome) {
+    for (const auto& [name, text] : outcome.files) {
+        if (name == "settings.dat" || name == "data.dat") continue;
+        std::smatch generation;
+        ASSERT_TRUE(std::regex_match(name, generation, std::regex("program(\\d+)\\.cpp"))) << name;
+        EXPECT_TRUE(boost::ends_with(text, "\treturn 0;\n}\n")) << name;
+        EXPECT_NE(outcome.lines.find("New Best Fit for generation " + generation[1].str() + " with"),
+                  std::string::npos)
+            << name;
+    }
+}
+
+// The generation of the run's perfect fit, -1 without one.
+int PerfectGeneration(const std::string& lines) {
+    std::smatch match;
+    if (!std::regex_search(lines, match, std::regex("generation (\\d+) with fitness:0\n"))) return -1;
+    return std::stoi(match[1]);
+}
+
+TEST(IslandRun, OnlyTheFirstIslandSpeaksAndASeededRunRepeats) {
+    const std::vector<std::string> arguments = {"--islands", "--seed",          "3", "--generations",
+                                                "8",         "--migrate-every", "2"};
+    const Outcome first = Learn(3, arguments), second = Learn(3, arguments);
+    EXPECT_EQ(first.run.status, 0) << first.run.errors;
+    const std::regex line(
+        "Using Settings\\.\nUsing Data\\.\nData file exists\\. \nTotal Rows\\. 9\nTotal Columns: 2\n"
+        "Engine Started\n"
+        "(New Best Fit for generation (\\d) with fitness:.*\n(Breeding Started\n\\**\nBreeding Stopped\n"
+        "Estimated Finish:\n)?Generation Completed: \\2\n){8}Engine Stopped\n");
+    EXPECT_TRUE(std::regex_match(first.lines, line)) << first.lines;
+    ExpectWholeProgramFiles(first);
+    EXPECT_EQ(first.lines, second.lines);
+    EXPECT_EQ(first.files, second.files);
+}
+
+TEST(IslandRun, APerfectFitOnAnotherIslandEndsAll) {
+    // Without migrants island 0 runs as a single run of the same seed, which fits no sooner.
+    const Outcome islands = Learn(3, {"--islands", "--migrants", "0", "--seed", "6"});
+    const Outcome single = Learn(0, {"--seed", "6"});
+    const int generation = PerfectGeneration(islands.lines);
+    ASSERT_GE(generation, 0) << islands.lines;
+    const int alone = PerfectGeneration(single.lines);
+    EXPECT_TRUE(alone < 0 || alone > generation) << single.lines;
+    EXPECT_EQ(islands.run.status, 0);
+    EXPECT_TRUE(boost::ends_with(islands.lines, "with fitness:0\nGeneration Completed: " +
+                                                    std::to_string(generation) + "\nEngine Stopped\n"))
+        << islands.lines;
+}
+
+// Island 0 without a run to start (mpirun starts it apart, before the ":"): no island starts, and
+// none waits for it. Island 0 says why; island 1 says what it would have said, on standard error.
+TEST(IslandRun, NoIslandStartsUnlessAllCan) {
+    std::vector<std::string> launcher = Mpirun();
+    launcher.insert(launcher.end(),
+                    {"-n", "1", TARVO_EXE, "learn", "elsewhere", "--islands", ":", "-n", "1"});
+    const std::string directory = MakeTemporaryDirectory();
+    WriteFile(directory + "/work/settings.dat", kSettings);
+    WriteFile(directory + "/work/data.dat", kData);
+    const ConsoleRun run = RunProgram(directory, "", {"learn", "work", "--islands"}, false, launcher);
+    fs::remove_all(directory);
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.output, "No Settings Created. Create Settings: '3'\n");
+    EXPECT_NE(run.errors.find("island 1: Total Columns: 2\nisland 1: Another island could not start.\n"),
+              std::string::npos)
+        << run.errors;
+}
+
+// mpirun stops passing output on at once when it is interrupted, sends SIGTERM a second later and
+// SIGKILL a second after that: island 0 ends cleanly only while what it prints meanwhile fits the
+// pipe. So these generations are slow (many rows, large tournaments) and print little.
+TEST(IslandRun, AnInterruptedRunEndsOnEveryIslandWithFilesWhole) {
+    std::string rows;
+    for (int i = 0; i < 100000; ++i) rows += std::to_string(i) + "," + std::to_string(i % 977) + ".5\n";
+    const Outcome outcome =
+        Learn(3, {"--islands"}, "~wait Generation Completed: 2\n~signal INT\n",
+              "22 serialization::archive 10 0 0 4 2047 4 60 60 2 100000 70 30 200 100 12 0 0 "
+              "1000 1\n",
+              rows);
+    EXPECT_NE(outcome.run.status, 0);
+    EXPECT_TRUE(boost::ends_with(outcome.lines, "\nEngine Stopped\n")) << outcome.lines;
+    ExpectWholeProgramFiles(outcome);
+}
+
+// The README's island run, on a copy of the example it names: "cp -r examples/FOLDER COPY", then
+// "mpirun ... build/x86_64/tarvo learn COPY ...".
+TEST(IslandRun, TheReadmesCommandsWork) {
+    std::istringstream readme(ReadFile(TARVO_SOURCE_DIR "/README.md"));
+    std::vector<std::string> copy, command;
+    bool inSection = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (boost::starts_with(line, "## ")) inSection = line == "## Island runs over MPI";
+        if (!inSection || !boost::starts_with(line, "    ")) continue;
+        std::vector<std::string> words;
+        boost::split(words, line.substr(4), boost::is_any_of(" "), boost::token_compress_on);
+        if (words[0] == "cp") copy = words;
+        if (words[0] == "mpirun") command = words;
+    }
+    ASSERT_EQ(copy.size(), 4u);
+    const auto program = std::find(command.begin(), command.end(), "build/x86_64/tarvo");
+    ASSERT_NE(program, command.end());
+    const std::string directory = MakeTemporaryDirectory(),
+                      work = directory + "/" + fs::path(copy[3]).filename().string();
+    fs::create_directory(work);
+    for (const auto& file : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / copy[2]))
+        fs::copy_file(file.path(), work + "/" + file.path().filename().string());
+    std::vector<std::string> launcher = {"env", "OMPI_ALLOW_RUN_AS_ROOT=1",
+                                         "OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1", TARVO_MPIEXEC};
+    launcher.insert(launcher.end(), command.begin() + 1, program);
+    std::vector<std::string> arguments(program + 1, command.end());
+    std::replace(arguments.begin(), arguments.end(), copy[3], work);
+    const ConsoleRun run = RunProgram(directory, "", arguments, false, launcher);
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_TRUE(boost::ends_with(run.output, "\nEngine Stopped\n")) << run.output;
+    EXPECT_TRUE(fs::exists(work + "/program0.cpp"));
+    fs::remove_all(directory);
+}
+
+#else
+
+TEST(IslandRun, IsNotAvailableWithoutMpi) {
+    const Outcome outcome = Learn(0, {"--islands"});
+    EXPECT_EQ(outcome.run.status, 2);
+    EXPECT_EQ(outcome.run.output, "");
+    EXPECT_EQ(outcome.run.errors, "tarvo: --islands is not available: this tarvo was built without MPI\n");
+}
+
+#endif
+
+}  // namespace
