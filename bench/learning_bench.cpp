@@ -12,8 +12,9 @@
 //
 // Prints (a) kernel throughput: original instructions x rows per second on one core, on all
 // programs of a random population (standard mix, then arithmetic only), without the fitness cache
-// and the early end; (b) one whole generation (scoring plus breeding) in ms, the median of three
-// after a first one, on 1 and 2 cores, fast and literal, with the cache hits and the rows the
+// and the early end; (b) one whole generation (scoring plus breeding) in ms, the median of
+// generations 1 to 3, each from the state a run on one core reaches before it, on 1 and 2 cores,
+// fast and literal, with the cache hits and the rows the
 // early end left out, and the processor time of a fast generation (all cores together).
 #include <algorithm>
 #include <chrono>
@@ -140,21 +141,7 @@ struct GenerationFigures {
 int timedGenerations = 3;
 std::vector<int> coreCounts = {1, 2};
 
-GenerationFigures TimeGenerations(int rows, int cores, bool literal) {
-    SilentReporter reporter;
-    CEngine engine;
-    Prepare(engine, reporter, StandardSettings(kStandardMix, cores), StandardData(rows), literal);
-    const int timed = literal && rows > 10000 ? 1 : timedGenerations;
-    std::vector<double> times, cpuTimes;
-    for (int g = 0; g <= timed; ++g) {
-        const Clock::time_point start = Clock::now();
-        const double cpuStart = ProcessSeconds();
-        if (RunGeneration(engine, g) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
-        if (g > 0) times.push_back(Seconds(start) * 1e3), cpuTimes.push_back((ProcessSeconds() - cpuStart) * 1e3);
-    }
-    std::sort(times.begin(), times.end());
-    std::sort(cpuTimes.begin(), cpuTimes.end());
-    GenerationFigures figures{times[times.size() / 2], cpuTimes[cpuTimes.size() / 2]};
+ScoringCounts CountsSoFar(const CEngine& engine) {
     ScoringCounts all;
     for (const auto& scorer : engine.scorers) {
         all.programs += scorer->counts.programs;
@@ -162,6 +149,54 @@ GenerationFigures TimeGenerations(int rows, int cores, bool literal) {
         all.rows += scorer->counts.rows;
         all.rowsSkipped += scorer->counts.rowsSkipped;
     }
+    return all;
+}
+
+struct Sample {
+    double ms, cpuMs;
+    ScoringCounts counts;
+};
+
+// Generation g on `cores`, from the state that a run on one core reaches before it. Each core
+// count and either scoring (they reach the same states) so time the same work; runs on different
+// core counts would otherwise evolve apart and time different populations.
+Sample TimeGeneration(int rows, int g, int cores, bool literal) {
+    SilentReporter reporter;
+    CEngine engine;
+    Prepare(engine, reporter, StandardSettings(kStandardMix, 1), StandardData(rows), false);
+    for (int k = 0; k < g; ++k)
+        if (RunGeneration(engine, k) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
+    engine.settings.cores = cores;
+    engine.literalScoring = literal;
+    const ScoringCounts before = CountsSoFar(engine);
+    const Clock::time_point start = Clock::now();
+    const double cpuStart = ProcessSeconds();
+    if (RunGeneration(engine, g) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
+    Sample sample{Seconds(start) * 1e3, (ProcessSeconds() - cpuStart) * 1e3, CountsSoFar(engine)};
+    sample.counts.programs -= before.programs;
+    sample.counts.known -= before.known;
+    sample.counts.rows -= before.rows;
+    sample.counts.rowsSkipped -= before.rowsSkipped;
+    return sample;
+}
+
+// Generations 1 .. timedGenerations (only the first for the slow literal scoring of many rows).
+GenerationFigures TimeGenerations(int rows, int cores, bool literal) {
+    const int timed = literal && rows > 10000 ? 1 : timedGenerations;
+    std::vector<double> times, cpuTimes;
+    ScoringCounts all;
+    for (int g = 1; g <= timed; ++g) {
+        const Sample sample = TimeGeneration(rows, g, cores, literal);
+        times.push_back(sample.ms);
+        cpuTimes.push_back(sample.cpuMs);
+        all.programs += sample.counts.programs;
+        all.known += sample.counts.known;
+        all.rows += sample.counts.rows;
+        all.rowsSkipped += sample.counts.rowsSkipped;
+    }
+    std::sort(times.begin(), times.end());
+    std::sort(cpuTimes.begin(), cpuTimes.end());
+    GenerationFigures figures{times[times.size() / 2], cpuTimes[cpuTimes.size() / 2]};
     if (all.programs > 0) {
         figures.knownShare = static_cast<double>(all.known) / static_cast<double>(all.programs);
         figures.skippedShare =
