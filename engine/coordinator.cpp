@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <atomic>
-#include <boost/thread/thread.hpp>
 #include <exception>
 
 #include "compile/source_emitter.h"
@@ -8,33 +7,6 @@
 #include "engine/engine.h"
 
 namespace {
-
-// Runs work(c) for c = 0 .. cores-1, work(0) on the calling thread and each other one on a thread
-// of its own, all joined before this returns; the first failure of one (or of starting a thread)
-// is thrown after the join.
-template <typename Work>
-void RunOnCores(int cores, const Work& work) {
-    if (cores <= 0) return;
-    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(cores));
-    const auto guarded = [&work, &failures](int c) {
-        try {
-            work(c);
-        } catch (...) {
-            failures[static_cast<std::size_t>(c)] = std::current_exception();
-        }
-    };
-    boost::thread_group threads;
-    try {
-        for (int c = 1; c < cores; ++c) threads.create_thread([&guarded, c] { guarded(c); });
-    } catch (...) {
-        threads.join_all();
-        throw;
-    }
-    guarded(0);
-    threads.join_all();
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
-}
 
 enum class Scored { AllScored, PerfectFit, Stopped };
 
@@ -61,7 +33,7 @@ bool ComputeFitnesses(CEngine& e, std::vector<float>& fitness) {
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stopped{false};
     const int cores = std::clamp(e.settings.cores, 1, static_cast<int>(e.scorers.size()));
-    RunOnCores(cores, [&](int c) {
+    e.workers.Run(cores, [&](int c) {
         FastScorer& scorer = *e.scorers[static_cast<std::size_t>(c)];
         scorer.Bind(e.callRows, e.inputCount, e.Rules(), &e.knownFitness);
         const Program* programs[kChunk];
@@ -119,7 +91,7 @@ CallRows DrawTournamentRows(CEngine& e) {
 }
 
 void RunBreedingWorkers(CEngine& e, const CallRows& tournamentRows) {
-    RunOnCores(std::max(e.settings.cores, 0), [&e, &tournamentRows](int c) { e.Breed(c, tournamentRows); });
+    e.workers.Run(e.settings.cores, [&e, &tournamentRows](int c) { e.Breed(c, tournamentRows); });
 }
 
 // Scoring with its reports, and how the generation ends unless a meeting decides otherwise.

@@ -24,6 +24,7 @@
 #include "engine/repeated_sums.h"
 #include "engine/fast_scorer.h"
 #include "engine/fitness_cache.h"
+#include "engine/worker_pool.h"
 #include "engine/progress_reporter.h"
 #include "random/rand_stream.h"
 #include "random/random.h"
@@ -123,6 +124,7 @@ class CEngine {
     std::vector<Population> workerWinners;  // one per slot, seeded runs only
     Population sparePrograms;               // storage of programs no longer in use
     std::vector<RepeatedSums> repeatedSums;  // one per slot
+    WorkerPool workers;                      // the threads of the parallel phases
 
     // An island run's meeting with the other islands after every generation's scoring; none in a
     // single process. Set before Start, not owned.
