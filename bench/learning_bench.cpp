@@ -168,6 +168,7 @@ Sample TimeGeneration(int rows, int g, int cores, bool literal) {
         if (RunGeneration(engine, k) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
     engine.settings.cores = cores;
     engine.literalScoring = literal;
+    engine.workers.Run(cores, [](int) {});  // a run on these cores has its threads from the start
     const ScoringCounts before = CountsSoFar(engine);
     const Clock::time_point start = Clock::now();
     const double cpuStart = ProcessSeconds();

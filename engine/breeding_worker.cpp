@@ -53,7 +53,7 @@ void CEngine::Breed(int core, const CallRows& tournamentRows) {
     s.scores.resize(s.children.size());
     for (const Program& child : s.children) s.childPointers.push_back(&child);
     FastScorer& scorer = *scorers[static_cast<std::size_t>(core)];
-    if (!literalScoring) scorer.Bind(tournamentRows, inputCount, Rules(), nullptr);
+    if (!literalScoring) scorer.Bind(tournamentRows, inputCount, Rules(), nullptr, breedingFitness);
     for (std::int32_t t = 0; t < tournaments; ++t) {
         if (t % 25 == 0) reporter->Tick();
         if (StopRequested()) {

@@ -35,7 +35,7 @@ bool ComputeFitnesses(CEngine& e, std::vector<float>& fitness) {
     const int cores = std::clamp(e.settings.cores, 1, static_cast<int>(e.scorers.size()));
     e.workers.Run(cores, [&](int c) {
         FastScorer& scorer = *e.scorers[static_cast<std::size_t>(c)];
-        scorer.Bind(e.callRows, e.inputCount, e.Rules(), &e.knownFitness);
+        scorer.Bind(e.callRows, e.inputCount, e.Rules(), &e.knownFitness, &e.scoredFitness);
         const Program* programs[kChunk];
         for (std::size_t first; (first = next.fetch_add(kChunk)) < count;) {
             if (e.StopRequested()) {
@@ -47,7 +47,7 @@ bool ComputeFitnesses(CEngine& e, std::vector<float>& fitness) {
             scorer.Score(programs, n, fitness.data() + first);
         }
     });
-    for (const std::unique_ptr<FastScorer>& scorer : e.scorers) e.knownFitness.TakeFrom(scorer->OwnCache());
+    e.knownFitness.TakeFrom(e.scoredFitness.Unlocked());
     return !stopped;
 }
 
@@ -91,7 +91,10 @@ CallRows DrawTournamentRows(CEngine& e) {
 }
 
 void RunBreedingWorkers(CEngine& e, const CallRows& tournamentRows) {
+    e.tournamentFitness.Unlocked().Clear();
+    e.breedingFitness = &e.tournamentFitness;
     e.workers.Run(e.settings.cores, [&e, &tournamentRows](int c) { e.Breed(c, tournamentRows); });
+    e.breedingFitness = nullptr;
 }
 
 // Scoring with its reports, and how the generation ends unless a meeting decides otherwise.

@@ -114,6 +114,10 @@ class CEngine {
     bool literalScoring = !kFastScoring;
     std::vector<std::unique_ptr<FastScorer>> scorers;
     FitnessCache knownFitness;  // of programs scored on all rows this run
+    SharedFitnessCache scoredFitness;      // learned by this generation's scorers, then known
+    SharedFitnessCache tournamentFitness;  // on this breeding phase's tournament rows
+    // Set while the coordinator's breeding workers run: Breed called alone learns on its own.
+    SharedFitnessCache* breedingFitness = nullptr;
     std::vector<float> populationFitness;  // this generation's, in population order
     FitnessRules Rules() const;
 

@@ -60,11 +60,12 @@ bool AnyNan(const float* y, std::size_t count) {
 }  // namespace
 
 void FastScorer::Bind(const CallRows& rows, std::int32_t inputCount, FitnessRules rules,
-                      const FitnessCache* shared) {
+                      const FitnessCache* shared, SharedFitnessCache* learned) {
     rows_ = &rows;
     inputCount_ = inputCount;
     rules_ = rules;
     shared_ = shared;
+    learned_ = learned;
     own_.Clear();
     pendingCount_ = 0;
     lastNonFiniteTarget_ = 0;
@@ -73,8 +74,9 @@ void FastScorer::Bind(const CallRows& rows, std::int32_t inputCount, FitnessRule
     values_.resize(kSlots * kKernelBlockRows);
 }
 
-bool FastScorer::Lookup(const std::string& key, float& fitness) const {
-    return (shared_ != nullptr && shared_->Find(key, fitness)) || own_.Find(key, fitness);
+bool FastScorer::Lookup(const std::string& key, float& fitness) {
+    if (shared_ != nullptr && shared_->Find(key, fitness)) return true;
+    return learned_ != nullptr ? learned_->Find(key, fitness) : own_.Find(key, fitness);
 }
 
 void FastScorer::Score(const std::vector<std::uint8_t>* const* programs, std::size_t count, float* fitness) {
@@ -141,8 +143,13 @@ void FastScorer::Flush(float* fitness) {
     for (std::size_t k = 0; k < pendingCount_; ++k) {
         const Pending& done = pending_[k];
         for (std::size_t output : done.outputs) fitness[output] = done.fitness;
-        if (useCache) own_.Insert(std::string_view(pendingKeys_).substr(done.keyBegin, done.keyEnd - done.keyBegin),
-                                  done.fitness);
+        if (!useCache) continue;
+        const std::string_view key = std::string_view(pendingKeys_).substr(done.keyBegin, done.keyEnd - done.keyBegin);
+        if (learned_ != nullptr) {
+            learned_->Insert(key, done.fitness);
+        } else {
+            own_.Insert(key, done.fitness);
+        }
     }
     pendingKeys_.clear();
     pendingCount_ = 0;

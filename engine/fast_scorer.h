@@ -33,10 +33,14 @@ struct ScoringCounts {
     std::uint64_t rowsSkipped = 0;  // program rows left out by the early end
 };
 
-class FastScorer {
+// Cache-line aligned: scorers of different threads share no line.
+class alignas(64) FastScorer {
   public:
     // The rows and rules of the following calls (the rows must outlive them); forgets the own cache.
-    void Bind(const CallRows& rows, std::int32_t inputCount, FitnessRules rules, const FitnessCache* shared);
+    // `shared` is only read; what the scorer learns goes to `learned` where given (scorers on other
+    // threads learn from it), else to its own cache.
+    void Bind(const CallRows& rows, std::int32_t inputCount, FitnessRules rules, const FitnessCache* shared,
+              SharedFitnessCache* learned = nullptr);
 
     // fitness[i] for programs[i].
     void Score(const std::vector<std::uint8_t>* const* programs, std::size_t count, float* fitness);
@@ -56,7 +60,7 @@ class FastScorer {
         float fitness = 0;
     };
 
-    bool Lookup(const std::string& key, float& fitness) const;
+    bool Lookup(const std::string& key, float& fitness);
     void Queue(const std::vector<std::uint8_t>& program, std::size_t output, float* fitness);
     void Flush(float* fitness);
     void Evaluate(std::size_t count);
@@ -65,6 +69,7 @@ class FastScorer {
     std::int32_t inputCount_ = 0;
     FitnessRules rules_;
     const FitnessCache* shared_ = nullptr;
+    SharedFitnessCache* learned_ = nullptr;
     FitnessCache own_;
     std::size_t lastNonFiniteTarget_ = 0;  // rows before it: early end would miss a NaN sum
 

@@ -1,6 +1,7 @@
 #include "engine/fitness_cache.h"
 
 #include <algorithm>
+#include <boost/thread/lock_guard.hpp>
 #include <utility>
 
 namespace {
@@ -81,4 +82,15 @@ void FitnessCache::Rehash(std::size_t size) {
         while (slots_[i].length != 0) i = (i + 1) & mask;
         slots_[i] = slot;
     }
+}
+
+bool SharedFitnessCache::Find(std::string_view key, float& fitness) {
+    boost::lock_guard<boost::mutex> lock(mutex_);
+    return cache_.Find(key, fitness);
+}
+
+void SharedFitnessCache::Insert(std::string_view key, float fitness) {
+    boost::lock_guard<boost::mutex> lock(mutex_);
+    float known;
+    if (!cache_.Find(key, known)) cache_.Insert(key, fitness);
 }

@@ -4,6 +4,7 @@
 // keys kept one after another in one string, so inserting allocates only when a table grows.
 //
 // Not thread-safe; several threads may Find at once while nobody inserts.
+#include <boost/thread/mutex.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -40,4 +41,19 @@ class FitnessCache {
     std::vector<Slot> slots_;
     std::string keys_;
     std::size_t size_ = 0;
+};
+
+// One cache for the scorers of one phase on several threads, each call under its lock: a program
+// one thread has scored is known to the others (a lookup costs far less than an evaluation).
+class SharedFitnessCache {
+  public:
+    bool Find(std::string_view key, float& fitness);
+    // Adds the key unless another thread has meanwhile.
+    void Insert(std::string_view key, float fitness);
+    // While no scorer uses it.
+    FitnessCache& Unlocked() { return cache_; }
+
+  private:
+    boost::mutex mutex_;
+    FitnessCache cache_;
 };
