@@ -152,6 +152,20 @@ ScoringCounts CountsSoFar(const CEngine& engine) {
     return all;
 }
 
+// Past generation 0 every core's thread and scorer have run, code memory and buffers grown: so
+// also here, without touching the run's caches, before a generation is timed.
+void WarmUp(CEngine& engine, int cores) {
+    engine.workers.Run(cores, [&engine](int c) {
+        SharedFitnessCache scratch;
+        FastScorer& scorer = *engine.scorers[static_cast<std::size_t>(c)];
+        scorer.Bind(engine.callRows, engine.inputCount, engine.Rules(), nullptr, &scratch);
+        std::vector<const Program*> programs;
+        for (const Program& program : engine.population) programs.push_back(&program);
+        std::vector<float> fitness(programs.size());
+        scorer.Score(programs.data(), programs.size(), fitness.data());
+    });
+}
+
 struct Sample {
     double ms, cpuMs;
     ScoringCounts counts;
@@ -168,7 +182,7 @@ Sample TimeGeneration(int rows, int g, int cores, bool literal) {
         if (RunGeneration(engine, k) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
     engine.settings.cores = cores;
     engine.literalScoring = literal;
-    engine.workers.Run(cores, [](int) {});  // a run on these cores has its threads from the start
+    WarmUp(engine, cores);
     const ScoringCounts before = CountsSoFar(engine);
     const Clock::time_point start = Clock::now();
     const double cpuStart = ProcessSeconds();
