@@ -1,7 +1,8 @@
 #include "engine/fitness_cache.h"
 
 #include <algorithm>
-#include <boost/thread/lock_guard.hpp>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -84,13 +85,23 @@ void FitnessCache::Rehash(std::size_t size) {
     }
 }
 
+// Gives way to other threads now and then, in case the holder is waiting for a processor.
+void SharedFitnessCache::SpinLock::lock() {
+    for (unsigned k = 1; held_.exchange(true, std::memory_order_acquire); ++k) {
+        while (held_.load(std::memory_order_relaxed)) {
+            __builtin_ia32_pause();
+            if (++k % 256 == 0) std::this_thread::yield();
+        }
+    }
+}
+
 bool SharedFitnessCache::Find(std::string_view key, float& fitness) {
-    boost::lock_guard<boost::mutex> lock(mutex_);
+    std::lock_guard<SpinLock> lock(lock_);
     return cache_.Find(key, fitness);
 }
 
 void SharedFitnessCache::Insert(std::string_view key, float fitness) {
-    boost::lock_guard<boost::mutex> lock(mutex_);
+    std::lock_guard<SpinLock> lock(lock_);
     float known;
     if (!cache_.Find(key, known)) cache_.Insert(key, fitness);
 }
