@@ -28,6 +28,7 @@
 // Lines before the first section are comments.
 #include <sys/types.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -58,22 +59,35 @@ struct ConsoleRun {
     std::string timedOut;  // the pattern of a wait that never matched
 };
 
-// Runs the program (under the emulator when there is one) in `directory` with `arguments`, on the
+// Runs `program` (under the emulator when there is one) in `directory` with `arguments`, on the
 // first processor only when `oneProcessor`, through the command `prefix` when it is not empty.
 ConsoleRun RunProgram(const std::string& directory, const std::string& input,
                       const std::vector<std::string>& arguments = {}, bool oneProcessor = false,
-                      const std::vector<std::string>& prefix = {});
-
-// Runs another program of the build with arguments, no standard input and standard error kept apart.
-ConsoleRun RunCommand(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& directory);
+                      const std::vector<std::string>& prefix = {}, const std::string& program = TARVO_EXE);
 
 // Starts the program in `directory` with its standard output to `outputPath`; `inputFd` is the
 // write end of its standard input.
-pid_t StartProgram(const std::string& directory, const std::string& outputPath, int& inputFd,
-                   std::vector<std::string> prefix = {});
+pid_t StartProgram(const std::string& directory, const std::string& outputPath, int& inputFd);
 void WriteAll(int fd, const std::string& text);
 
 std::string MakeTemporaryDirectory();
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
+void CopyFolder(const std::string& from, const std::string& to);
+// The indented lines of the README's section with this title.
+std::string ReadmeSection(const std::string& title);
+std::vector<std::string> Words(const std::string& line);  // blank-separated
+
+// A `tarvo learn work ARGUMENTS` run in a fresh directory whose work/ holds these settings and data.
+struct LearnOutcome {
+    ConsoleRun run;
+    std::string lines;  // the output with finish estimates masked
+    std::map<std::string, std::string> files;  // of work/, by name
+};
+LearnOutcome Learn(const std::string& settings, const std::string& data, const std::vector<std::string>& arguments,
+                   const std::string& input = "", bool oneProcessor = false, const std::vector<std::string>& prefix = {});
+
+// Cases kept as data in tests/data/NAME: one a line, fields split at '|' with the blanks around
+// them trimmed; "\t", "\r", "\n" and "\s" (a blank) stand for themselves. Blank lines and lines
+// starting with '#' are left out.
+std::vector<std::vector<std::string>> DataCases(const std::string& name);

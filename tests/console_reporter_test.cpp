@@ -39,26 +39,18 @@ struct Reporter : CTarvoUI {
 
 // Each line is flushed whole; ticks need not be.
 TEST(ConsoleReporter, PrintsEachLine) {
-    const struct {
-        void (*call)(CTarvoUI&);
-        std::string text;
-    } cases[] = {
-        {[](auto& ui) { ui.BreedingStarted(); }, "Breeding Started\n"},
-        {[](auto& ui) { ui.EngineStarted(10); }, "Engine Started\n"},
-        {[](auto& ui) { ui.EngineStopped(); }, "Engine Stopped\n"},
-        {[](auto& ui) { ui.RunFailed("no data"); }, "Engine Error: no data\n"},
-        {[](auto& ui) { ui.Tick(), ui.Tick(), ui.GenerationCompleted(7); }, "**Generation Completed: 7\n"},
-        {[](auto& ui) { ui.NewBestFit("", 1, 3.1415927f); },
-         "New Best Fit for generation 1 with fitness:3.14159\n"},
-        {[](auto& ui) { ui.NewBestFit("", 1, 1234567.f); },
-         "New Best Fit for generation 1 with fitness:1.23457e+06\n"},
-    };
-    for (const auto& c : cases) {
-        Reporter ui;
-        c.call(ui);
-        EXPECT_EQ(ui.output.str(), c.text);
-        EXPECT_EQ(ui.output.flushed, c.text);
-    }
+    Reporter ui;
+    ui.EngineStarted(10);
+    ui.BreedingStarted();
+    ui.RunFailed("no data");
+    ui.Tick(), ui.Tick(), ui.GenerationCompleted(7);
+    ui.NewBestFit("", 1, 1234567.f);
+    ui.EngineStopped();
+    const std::string text =
+        "Engine Started\nBreeding Started\nEngine Error: no data\n**Generation Completed: 7\n"
+        "New Best Fit for generation 1 with fitness:1.23457e+06\nEngine Stopped\n";
+    EXPECT_EQ(ui.output.str(), text);
+    EXPECT_EQ(ui.output.flushed, text);
 }
 
 // Every remaining generation is taken to last as long as the last breeding phase.

@@ -1,11 +1,18 @@
+// Golden cases of both programs: tarvo's (tests/console/*.case) and tarvo-formula's
+// (tests/formula/*.case). tarvo-formula's cases give their arguments one a line ("=== args"),
+// expect empty output where they show none, and may hold "=== program PATH": a program file that
+// the console's own emitter writes from the lines "code <hex bytes>", "inputs <values>" and, for
+// the helper texts, "functions <flags>".
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <boost/algorithm/string.hpp>
 #include <boost/filesystem.hpp>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 
+#include "compile/function_set.h"
+#include "compile/source_emitter.h"
 #include "tests/console_case.h"
 
 namespace fs = boost::filesystem;
@@ -23,66 +30,69 @@ std::vector<CaseRun> Runs(const ConsoleCase& test) {
     std::vector<CaseRun> runs(1);
     bool started = false;
     for (const ConsoleSection& section : test.sections) {
+        std::istringstream lines(section.content);
+        for (std::string line; section.kind == "args" && std::getline(lines, line);)
+            runs.back().arguments.push_back(line);
         if (section.kind != "run") {
             runs.back().sections.push_back(section);
             continue;
         }
         if (started) runs.emplace_back();
         started = true;
-        boost::split(runs.back().arguments, section.argument, boost::is_any_of(" "),
-                     boost::token_compress_on);
-        runs.back().arguments.erase(
-            std::remove(runs.back().arguments.begin(), runs.back().arguments.end(), ""),
-            runs.back().arguments.end());
+        runs.back().arguments = Words(section.argument);
     }
     return runs;
 }
 
-void CopyTree(const fs::path& from, const fs::path& to) {
-    fs::create_directories(to);
-    for (const auto& entry : fs::directory_iterator(from))
-        fs::copy_file(entry.path(), to / entry.path().filename());
+std::string ProgramFileText(const std::string& description) {
+    std::istringstream lines(description);
+    std::vector<std::uint8_t> program;
+    std::vector<float> inputs;
+    int functions = 0;
+    for (std::string line, word; std::getline(lines, line);) {
+        std::istringstream words(line);
+        words >> word;
+        unsigned byte = 0;
+        float value = 0;
+        while (word == "code" && words >> std::hex >> byte) program.push_back(static_cast<std::uint8_t>(byte));
+        while (word == "inputs" && words >> value) inputs.push_back(value);
+        if (word == "functions") words >> functions;
+    }
+    std::vector<std::uint8_t> pool;
+    std::string helpers, activations;
+    BuildOpcodePool(functions, pool, helpers, activations);
+    return EmitSource(program, inputs, 0.0f, helpers, activations);
 }
 
 void Prepare(const ConsoleSection& section, const std::string& directory) {
     const auto blank = section.argument.find(' ');
     const std::string path = directory + "/" + section.argument.substr(0, blank);
     if (section.kind == "given") WriteFile(path, section.content);
+    if (section.kind == "program") WriteFile(path, ProgramFileText(section.content));
     if (section.kind == "given-dir") fs::create_directories(path);
     if (section.kind == "given-link") fs::create_symlink(section.argument.substr(blank + 1), path);
-    if (section.kind == "given-tree")
-        CopyTree(fs::path(TARVO_SOURCE_DIR) / section.argument.substr(blank + 1), path);
+    if (section.kind == "given-tree") CopyFolder(TARVO_SOURCE_DIR "/" + section.argument.substr(blank + 1), path);
 }
 
 void Check(const ConsoleSection& section, const ConsoleRun& run, const std::string& directory) {
+    const std::string& kind = section.kind;
     const std::string path = directory + "/" + section.argument;
-    if (section.kind == "stdout") {
-        EXPECT_EQ(run.output, section.content);
-    } else if (section.kind == "stderr") {
-        EXPECT_EQ(run.errors, section.content);
-    } else if (section.kind == "file") {
-        EXPECT_TRUE(fs::is_regular_file(path)) << section.argument;
-        EXPECT_EQ(ReadFile(path), section.content) << section.argument;
-    } else if (section.kind == "stdout-pattern") {
-        EXPECT_TRUE(MatchesPattern(run.output, section.content)) << run.output;
-    } else if (section.kind == "exists") {
-        EXPECT_TRUE(fs::exists(path)) << section.argument;
-    } else if (section.kind == "no-file") {
-        EXPECT_FALSE(fs::exists(path)) << section.argument;
-    }
+    const std::string actual = kind == "stdout"   ? run.output
+                               : kind == "stderr" ? run.errors
+                               : kind == "file"   ? ReadFile(path)
+                                                  : section.content;
+    EXPECT_EQ(actual, section.content) << kind << " " << section.argument;
+    EXPECT_TRUE(kind != "stdout-pattern" || MatchesPattern(run.output, section.content)) << run.output;
+    EXPECT_TRUE(kind != "file" || fs::is_regular_file(path)) << section.argument;
+    EXPECT_TRUE(kind != "exists" || fs::exists(path)) << section.argument;
+    EXPECT_TRUE(kind != "no-file" || !fs::exists(path)) << section.argument;
 }
-
-class Console : public testing::TestWithParam<std::string> {};
 
 // A private mount namespace in which PATH is a tmpfs holding what PATH held, remounted with the
 // options; then the program.
 std::vector<std::string> MountPrefix(const std::string& argument) {
-    const std::string path = argument.substr(0, argument.find(' ')),
-                      options = argument.substr(path.size() + 1);
-    return {"unshare",
-            "--mount",
-            "sh",
-            "-ec",
+    const std::string path = argument.substr(0, argument.find(' ')), options = argument.substr(path.size() + 1);
+    return {"unshare", "--mount", "sh", "-ec",
             "t=$(mktemp -d); cp -a " + path + "/. $t; mount -t tmpfs tmpfs " + path + "; cp -a $t/. " + path +
                 "; rm -rf $t; mount -o remount," + options + " " + path + "; exec \"$@\"",
             "sh"};
@@ -93,38 +103,47 @@ bool MountingAllowed() {
     return allowed;
 }
 
+class Console : public testing::TestWithParam<std::string> {};
 
 TEST_P(Console, MatchesGoldenOutput) {
-    const ConsoleCase test = ParseConsoleCase(GetParam(), ReadFile(GetParam()));
+    const bool formulaTool = GetParam().find("/tests/formula/") != std::string::npos;
     const std::string directory = MakeTemporaryDirectory();
-    for (const CaseRun& caseRun : Runs(test)) {
+    for (const CaseRun& caseRun : Runs(ParseConsoleCase(GetParam(), ReadFile(GetParam())))) {
         std::string input;
         int expected_status = 0;
-        bool checksErrors = false;
+        std::string shown;  // which of stdout and stderr the case shows
         std::vector<std::string> prefix;
         for (const ConsoleSection& section : caseRun.sections) {
-            if (section.kind == "mount") {
-                if (!MountingAllowed()) GTEST_SKIP() << "mounting is not allowed here";
-                prefix = MountPrefix(section.argument);
-            }
+            if (section.kind == "mount" && !MountingAllowed()) GTEST_SKIP() << "mounting is not allowed here";
+            if (section.kind == "mount") prefix = MountPrefix(section.argument);
             Prepare(section, directory);
             if (section.kind == "stdin") input = section.content;
             if (section.kind == "exit") expected_status = std::stoi(section.argument);
-            if (section.kind == "stderr") checksErrors = true;
+            if (boost::starts_with(section.kind, "std")) shown += section.kind.substr(3, 3);
         }
-        SCOPED_TRACE("tarvo " + boost::join(caseRun.arguments, " "));
-        const ConsoleRun run = RunProgram(directory, input, caseRun.arguments, false, prefix);
-        if (!checksErrors) std::cerr << run.errors;
+        SCOPED_TRACE("arguments " + boost::join(caseRun.arguments, " "));
+        const ConsoleRun run = RunProgram(directory, input, caseRun.arguments, false, prefix,
+                                          formulaTool ? TARVO_FORMULA_EXE : TARVO_EXE);
+        if (shown.find("err") == std::string::npos) std::cerr << run.errors;
         EXPECT_EQ(run.status, expected_status);
         EXPECT_EQ(run.timedOut, "") << "waited in vain";
+        EXPECT_TRUE(!formulaTool || shown.find("out") != std::string::npos || run.output.empty()) << run.output;
+        EXPECT_TRUE(!formulaTool || shown.find("err") != std::string::npos || run.errors.empty()) << run.errors;
         for (const ConsoleSection& section : caseRun.sections) Check(section, run, directory);
     }
     fs::remove_all(directory);
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, Console, testing::ValuesIn(CaseFiles("console")),
+std::vector<std::string> AllCases() {
+    std::vector<std::string> cases = CaseFiles("console"), formula = CaseFiles("formula");
+    cases.insert(cases.end(), formula.begin(), formula.end());
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, Console, testing::ValuesIn(AllCases()),
                          [](const testing::TestParamInfo<std::string>& info) {
-                             return CaseName(info.param);
+                             const bool formula = info.param.find("/tests/formula/") != std::string::npos;
+                             return (formula ? "formula_" : "") + CaseName(info.param);
                          });
 
 }  // namespace

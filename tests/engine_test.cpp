@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <random>
-#include <thread>
 
 #include "compile/function_set.h"
 #include "compile/opcodes.h"
@@ -204,71 +201,6 @@ TEST(Engine, EachWorkerAppendsTwoProgramsPerTournament) {
     EXPECT_EQ(std::count(reporter.calls.begin(), reporter.calls.end(), "Tick"), 4);
 }
 
-// Seeded, a worker draws only from its own generator and rand() sequence, and its winners join
-// the next population in worker order: the workers' timing cannot change the run.
-TEST(Engine, SeededBreedingDoesNotDependOnTheOrderWorkersRunIn) {
-    const auto breed = [](std::vector<int> order) {
-        CEngine engine;
-        RecordingReporter reporter;
-        CSettingsSerializer settings = SmallSettings();
-        settings.cores = 3;
-        settings.population = 60;
-        settings.mutationPercent = 100;
-        settings.generations = 1;  // scores the starting population and stops before breeding
-        engine.Initialise(reporter, settings, Unfittable(12), 2026u);
-        RunCoordinator(&engine);
-        for (int core : order) engine.Breed(core, engine.callRows);
-        engine.MergeWinners();
-        return engine.nextPopulation;
-    };
-    const Population inOrder = breed({0, 1, 2});
-    ASSERT_EQ(inOrder.size(), 60u);
-    EXPECT_EQ(breed({2, 0, 1}), inOrder);
-}
-
-TEST(Engine, RefusesSettingsThatCannotRun) {
-    using Change = void (*)(CSettingsSerializer&);
-    const std::string fix = ". Create Settings: '3'";
-    const struct {
-        Change change;
-        DataTable table;
-        std::string message;
-    } cases[] = {
-        {[](CSettingsSerializer& s) { s.maxFunctions = 0; }, Unfittable(3),
-         "Maximum Functions must be at least 1" + fix},
-        {[](CSettingsSerializer& s) { s.tournamentSize = 1; }, Unfittable(3),
-         "Tournament Size must be at least 2" + fix},
-        {[](CSettingsSerializer& s) { s.cores = 257; }, Unfittable(3),
-         "No Of Cores must be at most 256" + fix},
-        {[](CSettingsSerializer& s) { s.tournamentDataPercent = -1; }, Unfittable(3),
-         "Tournament Data(%) must not be negative" + fix},
-        {[](CSettingsSerializer& s) { s.tournamentDataPercent = 1e7f; }, Unfittable(3),
-         "Tournament Data(%) is too large" + fix},
-        {[](CSettingsSerializer& s) { s.dummyInputs = 0; },
-         {{1}, {2}},
-         "No Inputs: the data has no input column and there are no Dummy Inputs" + fix},
-        {[](CSettingsSerializer& s) { s.startingPopulation = 2000000000; }, Unfittable(3),
-         "Not enough memory for these populations and programs" + fix},
-        {[](CSettingsSerializer& s) { s.maxFunctions = 2000000000; }, Unfittable(3),
-         "Not enough memory for these populations and programs" + fix},
-        {[](CSettingsSerializer& s) { s.type = Filter, s.omega = -1; }, Unfittable(3),
-         "Omega (Width) must not be negative"},
-    };
-    for (const auto& c : cases) {
-        CEngine engine;
-        RecordingReporter reporter;
-        CSettingsSerializer settings = SmallSettings();
-        c.change(settings);
-        try {
-            engine.Initialise(reporter, settings, c.table);
-            ADD_FAILURE() << "accepted: " << c.message;
-        } catch (const std::runtime_error& error) {
-            EXPECT_EQ(error.what(), c.message);
-        }
-        EXPECT_TRUE(engine.generators.empty() && engine.codeBuffers.empty() && engine.reporter == nullptr);
-    }
-}
-
 TEST(Engine, StartMarksTheRunActiveAndStopWaitsForIt) {
     CEngine engine;
     RecordingReporter reporter;
@@ -286,62 +218,6 @@ TEST(Engine, StartMarksTheRunActiveAndStopWaitsForIt) {
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "EngineStarted 1000000"), 1);
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), "EngineStopped");
-}
-
-// Stop tests on several threads at once: none sees a stop that nobody requested, and all see one
-// for as long as Stop waits for the run.
-TEST(Engine, ConcurrentStopTestsSeeExactlyTheRequestedStop) {
-    constexpr int kThreads = 4;
-    constexpr int kTests = 200000;
-    CEngine engine;
-    std::atomic<int> unrequested{0};
-    std::vector<std::thread> testers;
-    for (int t = 0; t < kThreads; ++t)
-        testers.emplace_back([&] {
-            for (int k = 0; k < kTests; ++k)
-                if (engine.StopRequested()) ++unrequested;
-        });
-    for (std::thread& tester : testers) tester.join();
-    EXPECT_EQ(unrequested.load(), 0);
-
-    runMutex.lock();  // a run in progress
-    std::thread stopper([&] { engine.Stop(); });
-    std::atomic<int> missed{0}, seen{0};
-    testers.clear();
-    for (int t = 0; t < kThreads; ++t)
-        testers.emplace_back([&] {
-            while (!engine.StopRequested()) std::this_thread::yield();
-            for (int k = 0; k < kTests; ++k)
-                if (!engine.StopRequested()) ++missed;
-            ++seen;
-        });
-    for (std::thread& tester : testers) tester.join();
-    runMutex.unlock();
-    stopper.join();
-    EXPECT_EQ(seen.load(), kThreads);
-    EXPECT_EQ(missed.load(), 0);
-    EXPECT_FALSE(engine.StopRequested()) << "the request ends with the run";
-}
-
-// Starts and stops at varying moments; under ThreadSanitizer this must stay silent.
-TEST(Engine, StartAndStopAtRandomMoments) {
-    std::mt19937 moments(2026);
-    CEngine engine;
-    RecordingReporter reporter;
-    CSettingsSerializer settings = SmallSettings();
-    settings.generations = 1000000;
-    settings.cores = 3;
-    for (int round = 0; round < 200; ++round) {
-        if (round % 50 == 0) engine.Initialise(reporter, settings, Unfittable(8));
-        engine.Start();
-        for (volatile unsigned spin = moments() % 200000; spin > 0; spin = spin - 1) {
-        }
-        engine.Stop();
-        ASSERT_TRUE(runMutex.try_lock()) << "round " << round;
-        runMutex.unlock();
-    }
-    const std::vector<std::string> calls = reporter.Calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "EngineStarted 1000000"), 200);
 }
 
 }  // namespace

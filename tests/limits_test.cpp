@@ -23,8 +23,9 @@ std::string Refusal(const std::function<void(CSettingsSerializer&)>& change,
     RecordingReporter reporter;
     try {
         engine.Initialise(reporter, settings, table);
-    } catch (const std::runtime_error& refusal) {
-        return refusal.what();
+    } catch (const std::runtime_error& refusal) {  // and nothing is prepared
+        const bool untouched = engine.generators.empty() && engine.codeBuffers.empty() && !engine.reporter;
+        return untouched ? refusal.what() : "prepared before refusing";
     }
     return "";
 }

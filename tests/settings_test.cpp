@@ -9,6 +9,8 @@
 #include <limits>
 #include <sstream>
 
+#include "tests/console_case.h"
+
 namespace {
 
 const CSettingsSerializer kExample{4, 2047, Mersenne, 100, 50, 2, 100, 70, 10, 5, 50, 20, 0, 0, 1000, 2};
@@ -48,9 +50,6 @@ TEST(SettingsFile, RoundTripsEveryValueBitForBit) {
         std::istringstream in(Written(record));
         EXPECT_TRUE(SameBits(ReadSettings(in), record)) << Written(record);
     }
-}
-
-TEST(SettingsFile, NotANumberComesBack) {
     CSettingsSerializer record = kExample;
     record.worstFitness = std::numeric_limits<float>::quiet_NaN();
     std::istringstream in(Written(record));
@@ -66,40 +65,13 @@ TEST(SettingsFile, OurFileLoadsThroughTheSerializationLibrary) {
 }
 
 TEST(SettingsFile, RefusesWithTheArchiveMessages) {
-    const struct {
-        const char* text;
-        const char* message;
-    } cases[] = {
-        {"", "invalid signature"},
-        {"22 serialization::archivf 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "invalid signature"},
-        {"23 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "invalid signature"},
-        {"x serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "invalid signature"},
-        {"22 serialization::archive 11 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "unsupported version"},
-        {"22 serialization::archive 18 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "unsupported version"},
-        {"22 serialization::archive", "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000",
-         "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2x",
-         "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 7x 10 5 50 20 0 0 1000 2",
-         "input stream error"},
-        {"22 serialization::archive 10 0 0 4.5 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 4294967296",
-         "input stream error"},
-    };
-    for (const auto& c : cases) {
-        std::istringstream in(c.text);
+    for (const auto& c : DataCases("settings_refusals.txt")) {
+        std::istringstream in(c[1]);
         try {
             ReadSettings(in);
-            ADD_FAILURE() << "loaded: " << c.text;
+            ADD_FAILURE() << "loaded: " << c[1];
         } catch (const boost::archive::archive_exception& error) {
-            EXPECT_STREQ(error.what(), c.message) << c.text;
+            EXPECT_EQ(error.what(), c[0]) << c[1];
         }
     }
 }
