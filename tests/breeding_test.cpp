@@ -18,16 +18,18 @@ FitnessIndex IndexOf(std::initializer_list<std::pair<float, std::int32_t>> entri
 }
 
 TEST(Selection, WeightsScaleLinearly) {
-    const SelectionLine line = SelectionWeights(2.25f, 4, 1);
-    EXPECT_FLOAT_EQ(line.a, 2.25f / 1.75f);
-    EXPECT_EQ(line.b, 2.25f);
-    const SelectionLine flat = SelectionWeights(3, 3, 3);
-    EXPECT_EQ(flat.a, 1);
-    EXPECT_EQ(flat.b, 0);
-    // A best fitness whose weight would be negative moves the line.
-    const SelectionLine moved = SelectionWeights(2, 3, -10);
-    EXPECT_FLOAT_EQ(moved.a, 2.0f / 12.0f);
-    EXPECT_FLOAT_EQ(moved.b, 10.0f * 2 / 12.0f);
+    const struct {
+        float mean, max, best, a, b;
+    } cases[] = {
+        {2.25f, 4, 1, 2.25f / 1.75f, 2.25f},
+        {3, 3, 3, 1, 0},
+        {2, 3, -10, 2.0f / 12.0f, 10.0f * 2 / 12.0f},  // a best fitness whose weight would be negative moves the line
+    };
+    for (const auto& c : cases) {
+        const SelectionLine line = SelectionWeights(c.mean, c.max, c.best);
+        EXPECT_FLOAT_EQ(line.a, c.a);
+        EXPECT_FLOAT_EQ(line.b, c.b);
+    }
 }
 
 TEST(Selection, TableRunsFromBestToWorstAndWrapsAround) {

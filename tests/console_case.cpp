@@ -263,3 +263,15 @@ std::vector<std::vector<std::string>> DataCases(const std::string& name) {
     }
     return cases;
 }
+
+std::vector<std::vector<float>> FloatRows(const std::string& text) {
+    std::vector<std::vector<float>> rows;
+    std::vector<std::string> texts;
+    boost::split(texts, text, boost::is_any_of(";"));
+    for (const std::string& row : texts) {
+        std::istringstream values(row);
+        std::vector<float>& parsed = rows.emplace_back();
+        for (std::string value; values >> value;) parsed.push_back(std::stof(value));
+    }
+    return text.empty() ? std::vector<std::vector<float>>{} : rows;
+}

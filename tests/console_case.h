@@ -91,3 +91,5 @@ LearnOutcome Learn(const std::string& settings, const std::string& data, const s
 // them trimmed; "\t", "\r", "\n" and "\s" (a blank) stand for themselves. Blank lines and lines
 // starting with '#' are left out.
 std::vector<std::vector<std::string>> DataCases(const std::string& name);
+// Rows separated by ';', values by blanks; "" is no row at all.
+std::vector<std::vector<float>> FloatRows(const std::string& text);

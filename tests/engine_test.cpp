@@ -4,8 +4,6 @@
 #include <cstring>
 #include <fstream>
 
-#include "compile/function_set.h"
-#include "compile/opcodes.h"
 #include "random/mersenne_generator.h"
 #include "random/ranrot_b_generator.h"
 #include "random/ranrot_w_generator.h"
@@ -83,37 +81,6 @@ TEST(Engine, GeneratorKindFollowsTheAlgorithmBits) {
     engine.settings.cores = 7;
     engine.CreateGenerators();
     EXPECT_EQ(engine.generators.size(), 7u) << "one slot per core above four";
-}
-
-TEST(Engine, RandomPopulationShape) {
-    for (std::int32_t maxFunctions : {1, 2, 9}) {
-        CEngine engine;
-        engine.settings = SmallSettings();
-        engine.settings.maxFunctions = maxFunctions;
-        engine.settings.startingPopulation = 300;
-        engine.settings.dummyInputs = 2;
-        engine.inputCount = 3;
-        engine.CreateGenerators();
-        engine.generators[0]->Seed(12345);
-        std::string helpers, activations;
-        BuildOpcodePool(engine.settings.functionFlags, engine.opcodePool, helpers, activations);
-        engine.GenerateRandomPopulation();
-        ASSERT_EQ(engine.population.size(), 300u);
-        std::size_t longest = 0;
-        for (const Program& program : engine.population) {
-            ASSERT_EQ(program.size() % 3, 0u);
-            ASSERT_GE(program.size(), 3u);
-            ASSERT_LE(program.size(), 3u * maxFunctions);
-            longest = std::max(longest, program.size());
-            EXPECT_EQ(program[0], OP_LOAD);
-            for (std::size_t at = 0; at < program.size(); at += 3) {
-                EXPECT_NE(std::find(engine.opcodePool.begin(), engine.opcodePool.end(), program[at]),
-                          engine.opcodePool.end());
-                EXPECT_LT(program[at + 1] * 256 + program[at + 2], 5);
-            }
-        }
-        EXPECT_EQ(longest, 3u * maxFunctions) << "lengths reach the maximum";
-    }
 }
 
 void RunToEnd(CEngine& engine, RecordingReporter& reporter, const CSettingsSerializer& settings,

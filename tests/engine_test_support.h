@@ -23,9 +23,7 @@ class RecordingReporter : public UIUpdater {
         fitnesses.push_back(fitness);
         calls.push_back("NewBestFit " + std::to_string(generation));
     }
-    void GenerationCompleted(int generation) override {
-        Add("GenerationCompleted " + std::to_string(generation));
-    }
+    void GenerationCompleted(int generation) override { Add("GenerationCompleted " + std::to_string(generation)); }
     void SetOutputDirectory(std::string) override {}
     void RunFailed(std::string message) override { Add("RunFailed " + message); }
 
@@ -85,21 +83,7 @@ inline Program MakeProgram(std::initializer_list<std::pair<int, int>> instructio
     return program;
 }
 
+// Twenty programs of at most six instructions, three generations on two cores.
 inline CSettingsSerializer SmallSettings() {
-    CSettingsSerializer s{};
-    s.type = Regression;
-    s.functionFlags = Addition | Subtraction | Multiplication;
-    s.randomAlgorithm = Mersenne;
-    s.startingPopulation = 20;
-    s.population = 20;
-    s.dummyInputs = 1;
-    s.generations = 3;
-    s.crossoverPercent = 70;
-    s.mutationPercent = 10;
-    s.tournamentSize = 4;
-    s.tournamentDataPercent = 50;
-    s.maxFunctions = 6;
-    s.worstFitness = 1000;
-    s.cores = 2;
-    return s;
+    return {Regression, Addition | Subtraction | Multiplication, Mersenne, 20, 20, 1, 3, 70, 10, 4, 50, 6, 0, 0, 1000, 2};
 }

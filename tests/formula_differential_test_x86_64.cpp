@@ -22,6 +22,7 @@
 #include "formula/formula.h"
 #include "formula/program_file.h"
 #include "tests/console_case.h"
+#include "tests/random_programs.h"
 
 namespace {
 
@@ -39,36 +40,6 @@ struct Drawn {
 using Random = std::mt19937;
 
 int Draw(Random& random, int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
-
-// Ordinary numbers mostly; zeros, infinities, NaN, huge, tiny and helper table edges often.
-float Value(Random& random) {
-    using L = std::numeric_limits<float>;
-    static const float special[] = {
-        0.0f,   -0.0f,           L::infinity(), -L::infinity(), L::quiet_NaN(), -L::quiet_NaN(), 3e38f,
-        -1e30f, L::denorm_min(), -L::min(),     5.0f,           -5.0f,          2.97f,           0.25f};
-    switch (Draw(random, 0, 4)) {
-        case 0:
-            return special[Draw(random, 0, std::size(special) - 1)];
-        case 1:
-            return std::ldexp(std::uniform_real_distribution<float>(-1, 1)(random), Draw(random, -130, 130));
-        default:
-            return std::uniform_real_distribution<float>(-6, 6)(random);
-    }
-}
-
-// Any opcode byte (24 and above are nops), operands now and then beyond 16384, where they wrap.
-std::vector<std::uint8_t> Program(Random& random, int columns) {
-    std::vector<std::uint8_t> program;
-    for (int n = Draw(random, 0, 30); n > 0; --n) {
-        const int opcode = Draw(random, 0, 49) == 0 ? Draw(random, 24, 255) : Draw(random, 0, 23);
-        const int operand =
-            Draw(random, 0, columns - 1) + (Draw(random, 0, 9) == 0 ? 16384 * Draw(random, 1, 3) : 0);
-        program.insert(program.end(),
-                       {static_cast<std::uint8_t>(opcode), static_cast<std::uint8_t>(operand >> 8),
-                        static_cast<std::uint8_t>(operand)});
-    }
-    return program;
-}
 
 // What a program file can show of a program: columns, not operands; no operand where none is read.
 std::vector<std::uint8_t> AsShown(std::vector<std::uint8_t> program) {
@@ -111,8 +82,8 @@ struct FileCase {
 
 FileCase RandomCase(Random& random) {
     const int columns = Draw(random, 1, 8);
-    FileCase result{Program(random, columns), std::vector<float>(static_cast<std::size_t>(columns)), 0};
-    for (float& value : result.sample) value = Value(random);
+    FileCase result{RandomProgram(random, columns, true), std::vector<float>(static_cast<std::size_t>(columns)), 0};
+    for (float& value : result.sample) value = RandomValue(random);
     result.inputCount = static_cast<std::size_t>(Draw(random, 0, columns));
     return result;
 }
@@ -136,7 +107,7 @@ std::string CheckFormula(Random& random, const FileCase& written, Drawn& drawn, 
     std::string helpers, activations;
     BuildOpcodePool(Draw(random, 0, 0x7FF), pool, helpers, activations);
     const ProgramFile file = ParseProgramFile(
-        "p.cpp", EmitSource(drawn.program, written.sample, Value(random), helpers, activations));
+        "p.cpp", EmitSource(drawn.program, written.sample, RandomValue(random), helpers, activations));
     if (file.program != AsShown(drawn.program))
         failure = "recovered " + Text(file.program) + "from " + Text(drawn.program);
     drawn.values = file.values;
@@ -144,7 +115,7 @@ std::string CheckFormula(Random& random, const FileCase& written, Drawn& drawn, 
     Compile(buffer, drawn.program);
     for (int r = 0; r < kRowsPerProgram; ++r) {
         std::vector<float> row = file.values;
-        for (std::size_t i = 0; i < drawn.inputCount && r > 0; ++i) row[i] = Value(random);
+        for (std::size_t i = 0; i < drawn.inputCount && r > 0; ++i) row[i] = RandomValue(random);
         drawn.rows.push_back(row);
         drawn.compiled.push_back(CallCompiled(buffer, row.data()));
         const float value = EvaluateFormula(formula, row.data());

@@ -197,42 +197,4 @@ TEST(IslandMeeting, AgreesOnHowEachGenerationEnds) {
     }
 }
 
-// One island alone, passing nothing: a single run that reports each generation's best once.
-TEST(IslandMeeting, OneIslandWithoutMigrantsRunsAsASingleRun) {
-    struct Alone : ScriptedLink {
-        Alone() { othersBest.island = 0; }
-    } link;
-    DataTable table;
-    for (int x = 0; x < 12; ++x) table.push_back({float(x), float(x * x) * 0.37f + 0.11f * float(x % 3)});
-    CSettingsSerializer settings = SmallSettings();
-    settings.generations = 4;
-    CEngine single, island;
-    RecordingReporter alone, met;
-    single.Initialise(alone, settings, table, 11u);
-    RunCoordinator(&single);
-    island.Initialise(met, settings, table, 11u);
-    IslandMeeting meeting(link, {1, 0});
-    island.meeting = &meeting;
-    RunCoordinator(&island);
-
-    // A single run's reports with only the last new best of each generation kept.
-    std::vector<std::string> calls;
-    std::vector<float> fitnesses;
-    std::vector<std::string> sources;
-    const std::vector<std::string> all = alone.Calls();
-    for (std::size_t k = 0, best = 0; k < all.size(); ++k) {
-        const bool isBest = all[k].rfind("NewBestFit", 0) == 0;
-        if (isBest) ++best;
-        if (isBest && k + 1 < all.size() && all[k + 1].rfind("NewBestFit", 0) == 0) continue;
-        calls.push_back(all[k]);
-        if (!isBest) continue;
-        fitnesses.push_back(alone.fitnesses[best - 1]);
-        sources.push_back(alone.sources[best - 1]);
-    }
-    EXPECT_GT(all.size(), calls.size()) << "some generation has more than one new best";
-    EXPECT_EQ(met.Calls(), calls);
-    EXPECT_EQ(met.fitnesses, fitnesses);
-    EXPECT_EQ(met.sources, sources);
-}
-
 }  // namespace
