@@ -17,21 +17,6 @@ FitnessIndex IndexOf(std::initializer_list<std::pair<float, std::int32_t>> entri
     return index;
 }
 
-TEST(Selection, WeightsScaleLinearly) {
-    const struct {
-        float mean, max, best, a, b;
-    } cases[] = {
-        {2.25f, 4, 1, 2.25f / 1.75f, 2.25f},
-        {3, 3, 3, 1, 0},
-        {2, 3, -10, 2.0f / 12.0f, 10.0f * 2 / 12.0f},  // a best fitness whose weight would be negative moves the line
-    };
-    for (const auto& c : cases) {
-        const SelectionLine line = SelectionWeights(c.mean, c.max, c.best);
-        EXPECT_FLOAT_EQ(line.a, c.a);
-        EXPECT_FLOAT_EQ(line.b, c.b);
-    }
-}
-
 TEST(Selection, TableRunsFromBestToWorstAndWrapsAround) {
     // Recorded in index order 0..3; among the equal fitnesses the later one (2) comes first.
     const FitnessIndex index = IndexOf({{4, 0}, {2, 1}, {2, 2}, {1, 3}});
@@ -123,29 +108,6 @@ TEST(Breeding, DuplicationAppendsARunOfTheChildsOwnInstructions) {
         EXPECT_EQ(child, c.child);
         EXPECT_TRUE(random.ints.empty());
     }
-}
-
-TEST(Breeding, PointMutationChangesOneInstruction) {
-    const std::vector<std::uint8_t> pool{0, 23, 1, 5};
-    const Program parent = MakeProgram({{0, 1}, {1, 2}, {2, 3}});
-    for (std::uint32_t trial = 0; trial < 20; ++trial) {
-        ScriptedRandom random;
-        random.ints = {{0, 100, 5}, {0, 2, 1}, {0, 299, 258}};  // the operand draw comes on odd rand()
-        CRandStream rand(trial);
-        Program child = parent;
-        MutateFirstChild(random, rand, 50, child, 300, pool);
-        const Program operand = MakeProgram({{0, 1}, {1, 258}, {2, 3}});
-        const bool opcode = child[3] != 1 && Program(child.begin() + 4, child.end()) ==
-                                                 Program(parent.begin() + 4, parent.end());
-        EXPECT_TRUE(child == operand || child == parent || opcode) << trial;
-        EXPECT_EQ(random.ints.empty(), child == operand);
-    }
-    ScriptedRandom random;
-    random.reals = {0.5};  // 50 is not below the percentage 50: nothing happens
-    Program child = parent;
-    CRandStream rand;
-    MutateSecondChild(random, rand, 50, child, 3, pool);
-    EXPECT_EQ(child, parent);
 }
 
 TEST(Breeding, WinnerAndRunnerUp) {
