@@ -110,21 +110,6 @@ TEST(ExactMath, ChosenAndHardArgumentsGiveTheLibraryBits) {
     }
 }
 
-// The point of the host computation: ordinary arguments do not go to the math library.
-TEST(ExactMath, OrdinaryArgumentsTakeTheFastPath) {
-#if !defined(__x86_64__)
-    GTEST_SKIP() << "IA-32 asks the math library for every value";
-#endif
-    for (const ExactFunction& f : kExactFunctions) {
-        int unproven = 0;
-        for (int i = f.helper == kLog ? 1 : -1000; i <= 1000; ++i) {
-            float value;
-            unproven += !ExactFastPath(f.helper, static_cast<float>(i) * 0.0173f, value);
-        }
-        EXPECT_LE(unproven, 2) << f.name;
-    }
-}
-
 TEST(ExactMath, TableHelperBlocksMatchTheirScalarForms) {
     BuildTanhTable();
     BuildSigmoidTable();
