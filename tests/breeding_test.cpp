@@ -17,41 +17,33 @@ FitnessIndex IndexOf(std::initializer_list<std::pair<float, std::int32_t>> entri
     return index;
 }
 
+// From best to worst, round and round; among equal fitnesses the one recorded later comes first.
+// NaN weights (an infinite mean) give one copy each; a weight far above the mean does not
+// overflow the copy count; an empty index gives an empty table.
 TEST(Selection, TableRunsFromBestToWorstAndWrapsAround) {
-    // Recorded in index order 0..3; among the equal fitnesses the later one (2) comes first.
-    const FitnessIndex index = IndexOf({{4, 0}, {2, 1}, {2, 2}, {1, 3}});
-    const float mean = 9.0f / 4;
+    const float inf = std::numeric_limits<float>::infinity(), mean = 9.0f / 4;
+    const FitnessIndex ranked = IndexOf({{4, 0}, {2, 1}, {2, 2}, {1, 3}});
     const SelectionLine line = SelectionWeights(mean, 4, 1);
     const struct {
-        std::size_t size;
+        FitnessIndex index;
+        SelectionLine line;
+        float mean;
         std::vector<std::int32_t> table;
     } cases[] = {
-        {10, {3, 3, 2, 2, 2, 1, 1, 1, 0, 0}},
-        {14, {3, 3, 2, 2, 2, 1, 1, 1, 0, 0, 0, 0, 3, 3}},
-        {1, {3}},
+        {ranked, line, mean, {3, 3, 2, 2, 2, 1, 1, 1, 0, 0}},
+        {ranked, line, mean, {3, 3, 2, 2, 2, 1, 1, 1, 0, 0, 0, 0, 3, 3}},
+        {ranked, line, mean, {3}},
+        {IndexOf({{inf, 0}, {1, 1}}), {1, 0}, inf, {1, 0, 1, 0, 1}},
+        {IndexOf({{1e20f, 7}, {5e19f, 8}}), {1, 0}, 1, {8, 8, 8}},
     };
     for (const auto& c : cases) {
-        std::vector<std::int32_t> table(c.size);
-        BuildSelectionTable(index, line, mean, table);
-        EXPECT_EQ(table, c.table) << c.size;
+        std::vector<std::int32_t> table(c.table.size(), -1);
+        BuildSelectionTable(c.index, c.line, c.mean, table);
+        EXPECT_EQ(table, c.table);
     }
-}
-
-TEST(Selection, EmptyIndexAndWeightsThatAreNoNumbers) {
     std::vector<std::int32_t> table(5);
     BuildSelectionTable(FitnessIndex(), SelectionLine(), 1, table);
     EXPECT_TRUE(table.empty());
-
-    // An infinite mean makes every weight NaN: one copy each, round and round.
-    table.assign(5, -1);
-    const float inf = std::numeric_limits<float>::infinity();
-    BuildSelectionTable(IndexOf({{inf, 0}, {1, 1}}), SelectionLine{1, 0}, inf, table);
-    EXPECT_EQ(table, (std::vector<std::int32_t>{1, 0, 1, 0, 1}));
-
-    // A weight far above the mean fills the table without overflowing the copy count.
-    table.assign(3, -1);
-    BuildSelectionTable(IndexOf({{1e20f, 7}, {5e19f, 8}}), SelectionLine{1, 0}, 1, table);
-    EXPECT_EQ(table, (std::vector<std::int32_t>{8, 8, 8}));
 }
 
 TEST(Breeding, CrossoverExchangesWholeInstructions) {

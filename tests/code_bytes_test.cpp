@@ -8,7 +8,6 @@
 
 #include "compile/activation.h"
 #include "compile/code_generator.h"
-#include "compile/opcodes.h"
 
 namespace {
 
@@ -82,22 +81,6 @@ TEST(CodeBytes, MatchTheGoldenFile) {
         ++cases;
     }
     EXPECT_GT(cases, 100) << "tests/data/code_bytes.txt not found or cut short";
-}
-
-TEST(CodeBytes, RecompilingAUsedBufferLeavesNothingOfTheOldProgram) {
-    std::vector<std::uint8_t> longer = {OP_LOAD, 0, 1};  // more than the buffer's first 64 KiB
-    for (int i = 0; i < 5000; ++i) longer.insert(longer.end(), {OP_SIN, 0, 0});
-    longer.insert(longer.end(), {OP_ADD, 0, 0});
-    CodeBuffer buffer;
-    Compile(buffer, longer);
-    const float row[] = {7.0f, 0.0f};
-    EXPECT_EQ(CallCompiled(buffer, row), 7.0f);  // sin 0 = 0, five thousand times, then + 7
-    const std::size_t longSize = buffer.Size();
-    Compile(buffer, {OP_LOAD, 0, 1});
-    EXPECT_EQ(CallCompiled(buffer, row), 0.0f);
-    for (std::size_t i = buffer.Size(); i < longSize; ++i) {
-        ASSERT_EQ(buffer.Bytes()[i], 0xCC) << "byte " << i << " of the earlier program survived";
-    }
 }
 
 }  // namespace
