@@ -1,8 +1,6 @@
 // Golden cases of both programs: tarvo's (tests/console/*.case) and tarvo-formula's
-// (tests/formula/*.case). tarvo-formula's cases give their arguments one a line ("=== args"),
-// expect empty output where they show none, and may hold "=== program PATH": a program file that
-// the console's own emitter writes from the lines "code <hex bytes>", "inputs <values>" and, for
-// the helper texts, "functions <flags>".
+// (tests/formula/*.case). tarvo-formula's cases give their arguments one a line ("=== args") and
+// expect empty output where they show none; their program files are as the console writes them.
 #include <gtest/gtest.h>
 
 #include <boost/algorithm/string.hpp>
@@ -11,8 +9,6 @@
 #include <iostream>
 #include <sstream>
 
-#include "compile/function_set.h"
-#include "compile/source_emitter.h"
 #include "tests/console_case.h"
 
 namespace fs = boost::filesystem;
@@ -44,31 +40,10 @@ std::vector<CaseRun> Runs(const ConsoleCase& test) {
     return runs;
 }
 
-std::string ProgramFileText(const std::string& description) {
-    std::istringstream lines(description);
-    std::vector<std::uint8_t> program;
-    std::vector<float> inputs;
-    int functions = 0;
-    for (std::string line, word; std::getline(lines, line);) {
-        std::istringstream words(line);
-        words >> word;
-        unsigned byte = 0;
-        float value = 0;
-        while (word == "code" && words >> std::hex >> byte) program.push_back(static_cast<std::uint8_t>(byte));
-        while (word == "inputs" && words >> value) inputs.push_back(value);
-        if (word == "functions") words >> functions;
-    }
-    std::vector<std::uint8_t> pool;
-    std::string helpers, activations;
-    BuildOpcodePool(functions, pool, helpers, activations);
-    return EmitSource(program, inputs, 0.0f, helpers, activations);
-}
-
 void Prepare(const ConsoleSection& section, const std::string& directory) {
     const auto blank = section.argument.find(' ');
     const std::string path = directory + "/" + section.argument.substr(0, blank);
     if (section.kind == "given") WriteFile(path, section.content);
-    if (section.kind == "program") WriteFile(path, ProgramFileText(section.content));
     if (section.kind == "given-dir") fs::create_directories(path);
     if (section.kind == "given-link") fs::create_symlink(section.argument.substr(blank + 1), path);
     if (section.kind == "given-tree") CopyFolder(TARVO_SOURCE_DIR "/" + section.argument.substr(blank + 1), path);
