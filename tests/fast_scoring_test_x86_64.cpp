@@ -130,18 +130,8 @@ TEST(FastScoring, WholeRunsReportAsTheLiteralPath) {
             row = {std::uniform_real_distribution<float>(-2, 2)(random), std::uniform_real_distribution<float>(-2, 2)(random)};
             row.push_back(c.classes.empty() ? row[0] * row[0] + row[0] * row[1] : c.classes[random() % c.classes.size()]);
         }
-        CSettingsSerializer settings = SmallSettings();
-        settings.type = c.type;
-        settings.functionFlags = c.functionFlags;
-        settings.omega = c.omega;
-        settings.worstFitness = c.worstFitness;
-        settings.startingPopulation = settings.population = 200;
-        settings.generations = 6;
-        settings.maxFunctions = 12;
-        settings.dummyInputs = 4;
-        settings.tournamentSize = 6;
-        settings.tournamentDataPercent = 20;
-        settings.cores = 1;
+        const CSettingsSerializer settings{c.type, c.functionFlags, Mersenne, 200, 200, 4, 6, 70, 10, 6, 20, 12,
+                                           c.omega, 0, c.worstFitness, 1};
         RecordingReporter reporters[2];
         Population populations[2];
         for (int literal = 0; literal < 2; ++literal) {
