@@ -134,8 +134,9 @@ float AddedOneByOne(float fitness, std::uint64_t rounds) {
 // numbers), subnormal and huge ones, and the ends of the float range.
 TEST(Breeding, RepeatedSumEqualsAddingOneByOne) {
     std::mt19937 random(11);
-    std::vector<float> fitnesses = {0.5f, 41.5f, 500000.0f, 3.0f, 1.0f / 3, 1e-45f, 1e-39f, 3e38f, 1.7e38f, -2.75f,
-                                    -0.0f, 0.0f, INFINITY, -INFINITY, 16777215.0f, 8388609.0f, 1e-20f, 7.0e-39f};
+    std::vector<float> fitnesses = {0.5f,     41.5f,     500000.0f,   3.0f,       1.0f / 3, 1e-45f,
+                                    1e-39f,   3e38f,     1.7e38f,     -2.75f,     -0.0f,    0.0f,
+                                    INFINITY, -INFINITY, 16777215.0f, 8388609.0f, 1e-20f,   7.0e-39f};
     for (int i = 0; i < 300; ++i) {
         const int bits = std::uniform_int_distribution<int>(1, 24)(random);  // significant bits
         const float mantissa = static_cast<float>(random() % (1u << bits) | 1u);

@@ -27,7 +27,8 @@ std::vector<std::string> Lines(const std::string& text) {
 
 bool LineMatches(const std::string& pattern, const std::string& line) {
     for (const char* mark : {"~* ", "~ "})
-        if (boost::starts_with(pattern, mark)) return std::regex_match(line, std::regex(pattern.substr(strlen(mark))));
+        if (boost::starts_with(pattern, mark))
+            return std::regex_match(line, std::regex(pattern.substr(strlen(mark))));
     return line == pattern;
 }
 
@@ -47,7 +48,8 @@ ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text) {
         if (boost::starts_with(line, "=== ")) {
             const std::string header = line.substr(4);
             const auto blank = header.find(' ');
-            result.sections.push_back({header.substr(0, blank), blank == std::string::npos ? "" : header.substr(blank + 1), ""});
+            result.sections.push_back(
+                {header.substr(0, blank), blank == std::string::npos ? "" : header.substr(blank + 1), ""});
         } else if (!result.sections.empty()) {
             result.sections.back().content += line + "\n";
         }
@@ -70,7 +72,8 @@ std::vector<std::string> CaseFiles(const std::string& folder) {
 
 std::string CaseName(const std::string& path) {
     std::string name = fs::path(path).stem().string();
-    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 
@@ -99,7 +102,8 @@ void WriteFile(const std::string& path, const std::string& content) {
 
 void CopyFolder(const std::string& from, const std::string& to) {
     fs::create_directories(to);
-    for (const auto& entry : fs::directory_iterator(from)) fs::copy_file(entry.path(), fs::path(to) / entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(from))
+        fs::copy_file(entry.path(), fs::path(to) / entry.path().filename());
 }
 
 std::string ReadmeSection(const std::string& title) {
@@ -178,12 +182,14 @@ bool OutputHasLine(const std::string& path, const std::regex& pattern) {
 
 // Writes standard input line by line, carrying out the "~" lines on the way; gives the pattern
 // of a wait that never matched.
-std::string Feed(int fd, const std::string& input, pid_t child, const std::string& directory, const std::string& out) {
+std::string Feed(int fd, const std::string& input, pid_t child, const std::string& directory,
+                 const std::string& out) {
     std::string timedOut;
     for (std::size_t at = 0, end; at < input.size(); at = end) {
         end = std::min(input.find('\n', at), input.size() - 1) + 1;
         const std::string line = input.substr(at, end - at);
-        const std::string argument = boost::trim_right_copy_if(line.substr(line.find(' ') + 1), boost::is_any_of("\n"));
+        const std::string argument =
+            boost::trim_right_copy_if(line.substr(line.find(' ') + 1), boost::is_any_of("\n"));
         if (boost::starts_with(line, "~wait ")) {
             const std::regex pattern(argument);
             for (int waited = 0; !OutputHasLine(out, pattern) && waited < 240000; waited += 10) usleep(10000);
@@ -194,7 +200,8 @@ std::string Feed(int fd, const std::string& input, pid_t child, const std::strin
             kill(child, argument == "INT" ? SIGINT : SIGTERM);
         } else if (boost::starts_with(line, "~remove ")) {
             boost::system::error_code error;  // the program may be adding a file meanwhile
-            for (int tries = 0; tries < 100 && (tries == 0 || error); ++tries) fs::remove_all(directory + "/" + argument, error);
+            for (int tries = 0; tries < 100 && (tries == 0 || error); ++tries)
+                fs::remove_all(directory + "/" + argument, error);
         } else {
             WriteAll(fd, line);
         }
@@ -213,12 +220,14 @@ pid_t StartProgram(const std::string& directory, const std::string& outputPath, 
     return child;
 }
 
-ConsoleRun RunProgram(const std::string& directory, const std::string& input, const std::vector<std::string>& arguments,
-                      bool oneProcessor, const std::vector<std::string>& prefix, const std::string& program) {
+ConsoleRun RunProgram(const std::string& directory, const std::string& input,
+                      const std::vector<std::string>& arguments, bool oneProcessor,
+                      const std::vector<std::string>& prefix, const std::string& program) {
     const std::string out = directory + "/.stdout", err = directory + "/.stderr";
     int pipeFds[2];
     OpenPipe(pipeFds);
-    const pid_t child = Start(CommandWords(prefix, program, arguments), directory, pipeFds[0], out, err, oneProcessor);
+    const pid_t child =
+        Start(CommandWords(prefix, program, arguments), directory, pipeFds[0], out, err, oneProcessor);
     close(pipeFds[0]);
     ConsoleRun run;
     run.timedOut = Feed(pipeFds[1], input, child, directory, out);
@@ -233,8 +242,9 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input, co
     return run;
 }
 
-LearnOutcome Learn(const std::string& settings, const std::string& data, const std::vector<std::string>& arguments,
-                   const std::string& input, bool oneProcessor, const std::vector<std::string>& prefix) {
+LearnOutcome Learn(const std::string& settings, const std::string& data,
+                   const std::vector<std::string>& arguments, const std::string& input, bool oneProcessor,
+                   const std::vector<std::string>& prefix) {
     const std::string directory = MakeTemporaryDirectory();
     WriteFile(directory + "/work/settings.dat", settings);
     WriteFile(directory + "/work/data.dat", data);
@@ -242,7 +252,8 @@ LearnOutcome Learn(const std::string& settings, const std::string& data, const s
     words.insert(words.end(), arguments.begin(), arguments.end());
     LearnOutcome outcome;
     outcome.run = RunProgram(directory, input, words, oneProcessor, prefix);
-    outcome.lines = std::regex_replace(outcome.run.output, std::regex("Estimated Finish:.*"), "Estimated Finish:");
+    outcome.lines =
+        std::regex_replace(outcome.run.output, std::regex("Estimated Finish:.*"), "Estimated Finish:");
     for (const auto& entry : fs::directory_iterator(directory + "/work"))
         outcome.files[entry.path().filename().string()] = ReadFile(entry.path().string());
     fs::remove_all(directory);
@@ -257,7 +268,8 @@ std::vector<std::vector<std::string>> DataCases(const std::string& name) {
         boost::split(fields, line, boost::is_any_of("|"));
         for (std::string& field : fields) {
             boost::trim(field);
-            for (const auto& [escape, text] : {std::pair{"\\t", "\t"}, {"\\r", "\r"}, {"\\n", "\n"}, {"\\s", " "}})
+            for (const auto& [escape, text] :
+                 {std::pair{"\\t", "\t"}, {"\\r", "\r"}, {"\\n", "\n"}, {"\\s", " "}})
                 boost::replace_all(field, escape, text);
         }
     }

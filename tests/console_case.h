@@ -81,11 +81,12 @@ std::vector<std::string> Words(const std::string& line);  // blank-separated
 // A `tarvo learn work ARGUMENTS` run in a fresh directory whose work/ holds these settings and data.
 struct LearnOutcome {
     ConsoleRun run;
-    std::string lines;  // the output with finish estimates masked
+    std::string lines;                         // the output with finish estimates masked
     std::map<std::string, std::string> files;  // of work/, by name
 };
-LearnOutcome Learn(const std::string& settings, const std::string& data, const std::vector<std::string>& arguments,
-                   const std::string& input = "", bool oneProcessor = false, const std::vector<std::string>& prefix = {});
+LearnOutcome Learn(const std::string& settings, const std::string& data,
+                   const std::vector<std::string>& arguments, const std::string& input = "",
+                   bool oneProcessor = false, const std::vector<std::string>& prefix = {});
 
 // Cases kept as data in tests/data/NAME: one a line, fields split at '|' with the blanks around
 // them trimmed; "\t", "\r", "\n" and "\s" (a blank) stand for themselves. Blank lines and lines

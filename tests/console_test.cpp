@@ -46,7 +46,8 @@ void Prepare(const ConsoleSection& section, const std::string& directory) {
     if (section.kind == "given") WriteFile(path, section.content);
     if (section.kind == "given-dir") fs::create_directories(path);
     if (section.kind == "given-link") fs::create_symlink(section.argument.substr(blank + 1), path);
-    if (section.kind == "given-tree") CopyFolder(TARVO_SOURCE_DIR "/" + section.argument.substr(blank + 1), path);
+    if (section.kind == "given-tree")
+        CopyFolder(TARVO_SOURCE_DIR "/" + section.argument.substr(blank + 1), path);
 }
 
 void Check(const ConsoleSection& section, const ConsoleRun& run, const std::string& directory) {
@@ -66,8 +67,12 @@ void Check(const ConsoleSection& section, const ConsoleRun& run, const std::stri
 // A private mount namespace in which PATH is a tmpfs holding what PATH held, remounted with the
 // options; then the program.
 std::vector<std::string> MountPrefix(const std::string& argument) {
-    const std::string path = argument.substr(0, argument.find(' ')), options = argument.substr(path.size() + 1);
-    return {"unshare", "--mount", "sh", "-ec",
+    const std::string path = argument.substr(0, argument.find(' ')),
+                      options = argument.substr(path.size() + 1);
+    return {"unshare",
+            "--mount",
+            "sh",
+            "-ec",
             "t=$(mktemp -d); cp -a " + path + "/. $t; mount -t tmpfs tmpfs " + path + "; cp -a $t/. " + path +
                 "; rm -rf $t; mount -o remount," + options + " " + path + "; exec \"$@\"",
             "sh"};
@@ -102,8 +107,10 @@ TEST_P(Console, MatchesGoldenOutput) {
         if (shown.find("err") == std::string::npos) std::cerr << run.errors;
         EXPECT_EQ(run.status, expected_status);
         EXPECT_EQ(run.timedOut, "") << "waited in vain";
-        EXPECT_TRUE(!formulaTool || shown.find("out") != std::string::npos || run.output.empty()) << run.output;
-        EXPECT_TRUE(!formulaTool || shown.find("err") != std::string::npos || run.errors.empty()) << run.errors;
+        EXPECT_TRUE(!formulaTool || shown.find("out") != std::string::npos || run.output.empty())
+            << run.output;
+        EXPECT_TRUE(!formulaTool || shown.find("err") != std::string::npos || run.errors.empty())
+            << run.errors;
         for (const ConsoleSection& section : caseRun.sections) Check(section, run, directory);
     }
     fs::remove_all(directory);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "random/mersenne_generator.h"
@@ -93,38 +92,6 @@ TEST(Engine, PerfectFitEndsTheRunInItsGeneration) {
     RecordingReporter noRows;  // every program scores 0 on no rows
     RunToEnd(engine, noRows, SmallSettings(), {});
     EXPECT_EQ(noRows.Calls(), reporter.Calls());
-}
-
-TEST(Engine, ShortRunsReportInOrder) {
-    const struct {
-        std::int32_t generations;
-        std::vector<std::string> calls;  // NewBestFit calls left out
-    } cases[] = {
-        {0, {"EngineStarted 0", "EngineStopped"}},
-        {1, {"EngineStarted 1", "GenerationCompleted 0", "EngineStopped"}},
-        {2,
-         {"EngineStarted 2", "BreedingStarted", "Tick", "Tick", "BreedingStopped", "GenerationCompleted 0",
-          "GenerationCompleted 1", "EngineStopped"}},
-        // No workers: the generations after the first are empty.
-        {-3,
-         {"EngineStarted 3", "BreedingStarted", "BreedingStopped", "GenerationCompleted 0", "BreedingStarted",
-          "BreedingStopped", "GenerationCompleted 1", "GenerationCompleted 2", "EngineStopped"}},
-    };
-    for (const auto& c : cases) {
-        CEngine engine;
-        RecordingReporter reporter;
-        CSettingsSerializer settings = SmallSettings();
-        settings.generations = std::abs(c.generations);
-        if (c.generations < 0) settings.cores = 0;
-        RunToEnd(engine, reporter, settings, Unfittable(12));
-        std::vector<std::string> calls = reporter.Calls();
-        const auto best = std::stable_partition(calls.begin(), calls.end(), [](const std::string& call) {
-            return call.rfind("NewBestFit", 0) != 0;
-        });
-        EXPECT_EQ(std::vector<std::string>(calls.begin(), best), c.calls);
-        EXPECT_EQ(best == calls.end(), c.generations == 0)
-            << "the first program of each generation is a new best";
-    }
 }
 
 // A failure inside the run is reported on one line, ends it like a stop and releases runMutex.

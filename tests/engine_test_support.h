@@ -23,7 +23,9 @@ class RecordingReporter : public UIUpdater {
         fitnesses.push_back(fitness);
         calls.push_back("NewBestFit " + std::to_string(generation));
     }
-    void GenerationCompleted(int generation) override { Add("GenerationCompleted " + std::to_string(generation)); }
+    void GenerationCompleted(int generation) override {
+        Add("GenerationCompleted " + std::to_string(generation));
+    }
     void SetOutputDirectory(std::string) override {}
     void RunFailed(std::string message) override { Add("RunFailed " + message); }
 
@@ -85,5 +87,12 @@ inline Program MakeProgram(std::initializer_list<std::pair<int, int>> instructio
 
 // Twenty programs of at most six instructions, three generations on two cores.
 inline CSettingsSerializer SmallSettings() {
-    return {Regression, Addition | Subtraction | Multiplication, Mersenne, 20, 20, 1, 3, 70, 10, 4, 50, 6, 0, 0, 1000, 2};
+    return {Regression, Addition | Subtraction | Multiplication,
+            Mersenne,   20,
+            20,         1,
+            3,          70,
+            10,         4,
+            50,         6,
+            0,          0,
+            1000,       2};
 }

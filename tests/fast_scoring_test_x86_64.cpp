@@ -18,9 +18,9 @@ struct Case {
     std::int32_t functionFlags;
     float worstFitness;
     int dataRows;
-    int omega;                  // Filter windows
+    int omega;                   // Filter windows
     std::vector<float> classes;  // Classifier targets drawn from these, else random values
-    bool plainInputs = false;  // inputs without special values, a few targets NaN or infinite
+    bool plainInputs = false;    // inputs without special values, a few targets NaN or infinite
 };
 
 // 600 rows are three kernel blocks, so the early end and the NaN rule meet block edges.
@@ -42,10 +42,12 @@ DataTable RandomTable(std::mt19937& random, const Case& c) {
     DataTable table(static_cast<std::size_t>(c.dataRows));
     for (std::vector<float>& row : table) {
         for (int input = 0; input < 3; ++input)
-            row.push_back(c.plainInputs ? std::uniform_real_distribution<float>(1, 3)(random) : RandomValue(random));
+            row.push_back(c.plainInputs ? std::uniform_real_distribution<float>(1, 3)(random)
+                                        : RandomValue(random));
         const bool special = c.plainInputs ? random() % 97 == 0 : random() % 50 == 0;
         if (!c.classes.empty()) {
-            row.push_back(c.classes[std::uniform_int_distribution<std::size_t>(0, c.classes.size() - 1)(random)]);
+            row.push_back(
+                c.classes[std::uniform_int_distribution<std::size_t>(0, c.classes.size() - 1)(random)]);
         } else {
             const float nonFinite = random() % 2 ? std::numeric_limits<float>::quiet_NaN() : INFINITY;
             const float odd = c.plainInputs ? nonFinite : RandomValue(random);
@@ -76,8 +78,8 @@ std::string FirstMismatch(const Case& c, unsigned seed) {
     for (const Program& program : programs) pointers.push_back(&program);
 
     FastScorer scorer;
-    scorer.Bind(rows, engine.inputCount, {c.type == Classifier, (c.functionFlags & Tanh) != 0, c.worstFitness},
-                nullptr);
+    scorer.Bind(rows, engine.inputCount,
+                {c.type == Classifier, (c.functionFlags & Tanh) != 0, c.worstFitness}, nullptr);
     for (int pass = 0; pass < 2; ++pass) {  // the second pass comes from the cache
         std::vector<float> fast(programs.size());
         scorer.Score(pointers.data(), pointers.size(), fast.data());
@@ -127,17 +129,21 @@ TEST(FastScoring, WholeRunsReportAsTheLiteralPath) {
         std::mt19937 random(5);
         DataTable table(300);
         for (std::vector<float>& row : table) {
-            row = {std::uniform_real_distribution<float>(-2, 2)(random), std::uniform_real_distribution<float>(-2, 2)(random)};
-            row.push_back(c.classes.empty() ? row[0] * row[0] + row[0] * row[1] : c.classes[random() % c.classes.size()]);
+            row = {std::uniform_real_distribution<float>(-2, 2)(random),
+                   std::uniform_real_distribution<float>(-2, 2)(random)};
+            row.push_back(c.classes.empty() ? row[0] * row[0] + row[0] * row[1]
+                                            : c.classes[random() % c.classes.size()]);
         }
-        const CSettingsSerializer settings{c.type, c.functionFlags, Mersenne, 200, 200, 4, 6, 70, 10, 6, 20, 12,
-                                           c.omega, 0, c.worstFitness, 1};
+        const CSettingsSerializer settings{
+            c.type, c.functionFlags, Mersenne, 200, 200, 4, 6, 70, 10, 6, 20, 12, c.omega,
+            0,      c.worstFitness,  1};
         RecordingReporter reporters[2];
         Population populations[2];
         for (int literal = 0; literal < 2; ++literal) {
             CEngine engine;
             engine.Initialise(reporters[literal], settings, table);
-            for (std::size_t slot = 0; slot < engine.generators.size(); ++slot) engine.generators[slot]->Seed(77);
+            for (std::size_t slot = 0; slot < engine.generators.size(); ++slot)
+                engine.generators[slot]->Seed(77);
             engine.GenerateConstants();
             engine.callRows = MakeCallRows(engine.rows, engine.inputCount, engine.constants);
             engine.literalScoring = literal == 1;

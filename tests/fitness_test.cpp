@@ -18,8 +18,10 @@ TEST(Fitness, OfRowsOfOutputAndTarget) {
         engine.settings.functionFlags = std::stoi(c[1]);
         engine.codeBuffers.resize(1);
         Compile(engine.codeBuffers[0], MakeProgram({{OP_LOAD, 0}}));
-        const float fitness = engine.EvaluateFitness(0, MakeCallRows(FloatRows(c[2]), 1, {})), expected = std::stof(c[3]);
-        EXPECT_TRUE(fitness == expected || (std::isnan(fitness) && std::isnan(expected))) << c[0] << " " << c[2];
+        const float fitness = engine.EvaluateFitness(0, MakeCallRows(FloatRows(c[2]), 1, {})),
+                    expected = std::stof(c[3]);
+        EXPECT_TRUE(fitness == expected || (std::isnan(fitness) && std::isnan(expected)))
+            << c[0] << " " << c[2];
     }
 }
 

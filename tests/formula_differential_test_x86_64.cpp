@@ -82,7 +82,8 @@ struct FileCase {
 
 FileCase RandomCase(Random& random) {
     const int columns = Draw(random, 1, 8);
-    FileCase result{RandomProgram(random, columns, true), std::vector<float>(static_cast<std::size_t>(columns)), 0};
+    FileCase result{RandomProgram(random, columns, true),
+                    std::vector<float>(static_cast<std::size_t>(columns)), 0};
     for (float& value : result.sample) value = RandomValue(random);
     result.inputCount = static_cast<std::size_t>(Draw(random, 0, columns));
     return result;

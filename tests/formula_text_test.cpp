@@ -27,7 +27,8 @@ std::vector<std::uint8_t> Program(const std::string& text) {
         int column = 0;
         words >> column;
         const auto opcode = std::find(names.begin(), names.end(), name) - names.begin();
-        program.insert(program.end(), {static_cast<std::uint8_t>(opcode), 0, static_cast<std::uint8_t>(column)});
+        program.insert(program.end(),
+                       {static_cast<std::uint8_t>(opcode), 0, static_cast<std::uint8_t>(column)});
     }
     return program;
 }
@@ -35,7 +36,8 @@ std::vector<std::uint8_t> Program(const std::string& text) {
 TEST(FormulaText, OfHandMadePrograms) {
     BuildTanhTable();
     BuildSigmoidTable();
-    const std::vector<float> values{0, 0, 0, 2, 3, -2.5f, 0.1f, 0.3f, std::numeric_limits<float>::infinity(), 0};
+    const std::vector<float> values{0, 0, 0, 2, 3, -2.5f, 0.1f, 0.3f, std::numeric_limits<float>::infinity(),
+                                    0};
     for (const auto& c : DataCases("formula_texts.txt")) {
         const Formula formula = MakeFormula(AnalyseProgram(Program(c[1])), values, 3);
         EXPECT_EQ(FormulaText(formula), c[2]) << c[0];

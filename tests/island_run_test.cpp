@@ -52,8 +52,8 @@ int PerfectGeneration(const std::string& lines) {
 }
 
 TEST(IslandRun, OnlyTheFirstIslandSpeaksAndASeededRunRepeats) {
-    const std::vector<std::string> arguments = {"--islands", "--seed", "3", "--generations", "8",
-                                                "--migrate-every", "2"};
+    const std::vector<std::string> arguments = {"--islands", "--seed",          "3", "--generations",
+                                                "8",         "--migrate-every", "2"};
     const LearnOutcome first = Islands(arguments), second = Islands(arguments);
     EXPECT_EQ(first.run.status, 0) << first.run.errors;
     const std::regex line(
@@ -84,12 +84,14 @@ TEST(IslandRun, APerfectFitOnAnotherIslandEndsAll) {
 // none waits for it. Island 0 says why; island 1 says what it would have said, on standard error.
 TEST(IslandRun, NoIslandStartsUnlessAllCan) {
     std::vector<std::string> launcher = Mpirun(0);
-    launcher.insert(launcher.end(), {"-n", "1", TARVO_EXE, "learn", "elsewhere", "--islands", ":", "-n", "1"});
+    launcher.insert(launcher.end(),
+                    {"-n", "1", TARVO_EXE, "learn", "elsewhere", "--islands", ":", "-n", "1"});
     const LearnOutcome outcome = Learn(kSettings, kData, {"--islands"}, "", false, launcher);
     EXPECT_NE(outcome.run.status, 0);
     EXPECT_EQ(outcome.run.output, "No Settings Created. Create Settings: '3'\n");
-    EXPECT_NE(outcome.run.errors.find("island 1: Total Columns: 2\nisland 1: Another island could not start.\n"),
-              std::string::npos)
+    EXPECT_NE(
+        outcome.run.errors.find("island 1: Total Columns: 2\nisland 1: Another island could not start.\n"),
+        std::string::npos)
         << outcome.run.errors;
 }
 
@@ -99,9 +101,9 @@ TEST(IslandRun, NoIslandStartsUnlessAllCan) {
 TEST(IslandRun, AnInterruptedRunEndsOnEveryIslandWithFilesWhole) {
     std::string rows;
     for (int i = 0; i < 100000; ++i) rows += std::to_string(i) + "," + std::to_string(i % 977) + ".5\n";
-    const LearnOutcome outcome =
-        Islands({"--islands"}, "~wait Generation Completed: 2\n~signal INT\n",
-                "22 serialization::archive 10 0 0 4 2047 4 60 60 2 100000 70 30 200 100 12 0 0 1000 1\n", rows);
+    const LearnOutcome outcome = Islands(
+        {"--islands"}, "~wait Generation Completed: 2\n~signal INT\n",
+        "22 serialization::archive 10 0 0 4 2047 4 60 60 2 100000 70 30 200 100 12 0 0 1000 1\n", rows);
     EXPECT_NE(outcome.run.status, 0);
     EXPECT_TRUE(boost::ends_with(outcome.lines, "\nEngine Stopped\n")) << outcome.lines;
     ExpectWholeProgramFiles(outcome);
@@ -121,7 +123,8 @@ TEST(IslandRun, TheReadmesCommandsWork) {
     ASSERT_EQ(copy.size(), 4u);
     const auto program = std::find(command.begin(), command.end(), "build/x86_64/tarvo");
     ASSERT_NE(program, command.end());
-    const std::string directory = MakeTemporaryDirectory(), work = directory + "/" + fs::path(copy[3]).filename().string();
+    const std::string directory = MakeTemporaryDirectory(),
+                      work = directory + "/" + fs::path(copy[3]).filename().string();
     CopyFolder(TARVO_SOURCE_DIR "/" + copy[2], work);
     std::vector<std::string> launcher = Mpirun(0), arguments(program + 1, command.end());
     launcher.insert(launcher.end(), command.begin() + 1, program);

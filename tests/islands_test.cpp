@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "tests/engine_test_support.h"
 
 namespace {

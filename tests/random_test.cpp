@@ -31,7 +31,8 @@ const struct Kind {
     int seed;
     double scale;
     std::unique_ptr<TRandom> (*make)(int);
-} kKinds[] = {{1, 0x1p32, &Make<TRanrotBGenerator>}, {1, 0x1p52, &Make<TRanrotWGenerator>},
+} kKinds[] = {{1, 0x1p32, &Make<TRanrotBGenerator>},
+              {1, 0x1p52, &Make<TRanrotWGenerator>},
               {5489, 0x1p32, &Make<TRandomMersenne>}};
 
 TEST(RandomGenerator, WordsGridReseedingIntsAndDrawsUsed) {
@@ -43,7 +44,8 @@ TEST(RandomGenerator, WordsGridReseedingIntsAndDrawsUsed) {
         const std::vector<std::string> how = Words(c[1]), expected = Words(c[2]);
         std::vector<std::string> values;
         for (std::size_t i = 0; how[0] == "words" && i < expected.size(); ++i)
-            values.push_back(std::to_string(std::uint64_t(std::fmod(random->NextReal() * kind.scale, 0x1p32))));
+            values.push_back(
+                std::to_string(std::uint64_t(std::fmod(random->NextReal() * kind.scale, 0x1p32))));
         for (std::size_t i = 0; how[0] == "ints" && i < expected.size(); ++i)
             values.push_back(std::to_string(random->NextInt(std::stoi(how[1]), std::stoi(how[2]))));
         EXPECT_EQ(values, expected);

@@ -45,7 +45,8 @@ TEST(Readme, ExamplesLearnOnACopyOfEveryExampleFolder) {
         };
         for (const Invocation& invocation : invocations) {
             std::vector<std::string> arguments;
-            for (const std::string& argument : invocation.arguments) arguments.push_back(substituted(argument));
+            for (const std::string& argument : invocation.arguments)
+                arguments.push_back(substituted(argument));
             SCOPED_TRACE(example + ": scripts/run " + boost::join(arguments, " "));
             const ConsoleRun run = RunProgram(directory, substituted(invocation.input), arguments);
             EXPECT_EQ(run.status, 0);

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/format.hpp>
-#include <limits>
 #include <map>
 #include <sstream>
 
@@ -13,7 +11,8 @@
 namespace {
 
 TEST(SourceEmitter, BodiesAndAWholeFileMatchTheGoldenFile) {
-    const ConsoleCase golden = ParseConsoleCase("", ReadFile(TARVO_SOURCE_DIR "/tests/data/source_emitter.case"));
+    const ConsoleCase golden =
+        ParseConsoleCase("", ReadFile(TARVO_SOURCE_DIR "/tests/data/source_emitter.case"));
     std::map<std::string, std::string> text;
     int bodies = 0;
     for (const ConsoleSection& section : golden.sections) {
@@ -27,23 +26,13 @@ TEST(SourceEmitter, BodiesAndAWholeFileMatchTheGoldenFile) {
     }
     EXPECT_EQ(bodies, 28);
     for (unsigned opcode = 24; opcode <= 255; ++opcode)  // bytes outside the opcodes are nops
-        EXPECT_EQ(EmitBody({static_cast<std::uint8_t>(opcode), 1, 2}), text["head"] + "\t_asm  nop\n" + text["tail"]);
+        EXPECT_EQ(EmitBody({static_cast<std::uint8_t>(opcode), 1, 2}),
+                  text["head"] + "\t_asm  nop\n" + text["tail"]);
     const std::string exp = "float exp_func ( float x )\n{\n\treturn (float)::exp(x);\n}\n\n";
     const std::string tan = "float tan_func ( float x )\n{\n\treturn (float)::tan(x);\n}\n";
     EXPECT_EQ(EmitSource({0, 0, 1, 10, 0, 0, 17, 0, 0}, {0.5f, 3, -1.25f}, -7, exp + tan,
                          "\tsigmoidal_act_func_init ();\n\ttanh_act_func_init();\n"),
               text["source"]);
-}
-
-TEST(SourceEmitter, FloatsPrintAsTheFormatTemplatesPrintThem) {
-    const float inf = std::numeric_limits<float>::infinity();
-    for (float value : {0.5f, 3.0f, -1.25f, 1.0f / 3, 0.1f, 123456.7f, 1234567.0f, 1e-5f, -0.0f, inf, -inf,
-                        std::numeric_limits<float>::quiet_NaN()}) {
-        EXPECT_EQ(ExpectedText(value), (boost::format("%s") % value).str());
-        EXPECT_EQ(InputsText({value}), (boost::format("(float)%s ") % value).str());
-    }
-    EXPECT_EQ(InputsText({0.5f, 3, -1.25f}), "(float)0.5 ,(float)3 ,(float)-1.25 ");
-    EXPECT_EQ(InputsText({}), "");
 }
 
 TEST(SourceEmitter, SampleIsTheFirstRowsInputsThenTheConstants) {

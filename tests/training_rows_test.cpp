@@ -34,7 +34,8 @@ TEST(TrainingRows, PlainAndWindowedRowsAndRefusals) {
         }
         const bool refused = c.size() == 5;
         EXPECT_EQ(refusal, refused ? c[4] : "") << c[0] << " " << c[1] << " " << c[2];
-        EXPECT_EQ(rows, refused ? Table{{99}} : Rows(c[4])) << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
+        EXPECT_EQ(rows, refused ? Table{{99}} : Rows(c[4]))
+            << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
         EXPECT_EQ(inputCount, refused ? -7 : std::stoi(c[5])) << c[0] << " " << c[1] << " " << c[2];
     }
 }

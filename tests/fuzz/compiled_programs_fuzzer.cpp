@@ -34,10 +34,8 @@ const Path kPaths[] = {
          Compile(buffer, program, length);
          return CallCompiled(buffer, row);
      }},
-    {"live part",
-     [](const std::uint8_t* program, std::size_t length, const float* row) {
-         return EvaluateLive(AnalyseProgram(program, length), row);
-     }},
+    {"live part", [](const std::uint8_t* program, std::size_t length,
+                     const float* row) { return EvaluateLive(AnalyseProgram(program, length), row); }},
     // The row kernel reads four rows at a time; with a stride of 0 they are all this one row.
     {"row kernel",
      [](const std::uint8_t* program, std::size_t length, const float* row) {
