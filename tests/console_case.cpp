@@ -1,7 +1,6 @@
 #include "tests/console_case.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -123,6 +122,8 @@ std::vector<std::string> Words(const std::string& line) {
     return words;
 }
 
+namespace {
+
 void WriteAll(int fd, const std::string& text) {
     for (std::size_t done = 0; done < text.size();) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -130,8 +131,6 @@ void WriteAll(int fd, const std::string& text) {
         done += static_cast<std::size_t>(n);
     }
 }
-
-namespace {
 
 // `prefix`, the emulator's words (none on the host), then the program and its arguments.
 std::vector<std::string> CommandWords(std::vector<std::string> words, const std::string& program,
@@ -142,22 +141,18 @@ std::vector<std::string> CommandWords(std::vector<std::string> words, const std:
     return words;
 }
 
-// Starts the command in `directory` with standard input from `inputFd` and standard output (and
-// standard error, unless `errors` is empty) into files.
+// Starts the command in `directory` with standard input from `inputFd` and standard output and
+// standard error into files.
 pid_t Start(std::vector<std::string> words, const std::string& directory, int inputFd, const std::string& out,
-            const std::string& errors, bool oneProcessor = false) {
+            const std::string& errors) {
     const pid_t child = fork();
     if (child != 0) return child;
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(&word[0]);
     argv.push_back(nullptr);
     const int output_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int error_fd = errors.empty() ? 2 : open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int error_fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (output_fd < 0 || error_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
-    cpu_set_t first;
-    CPU_ZERO(&first);
-    CPU_SET(0, &first);
-    if (oneProcessor && sched_setaffinity(0, sizeof first, &first) != 0) _exit(126);
     dup2(inputFd, 0);
     dup2(output_fd, 1);
     dup2(error_fd, 2);
@@ -197,7 +192,7 @@ std::string Feed(int fd, const std::string& input, pid_t child, const std::strin
         } else if (boost::starts_with(line, "~sleep ")) {
             usleep(static_cast<useconds_t>(std::stoi(argument)) * 1000);
         } else if (boost::starts_with(line, "~signal ")) {
-            kill(child, argument == "INT" ? SIGINT : SIGTERM);
+            kill(child, argument == "INT" ? SIGINT : argument == "KILL" ? SIGKILL : SIGTERM);
         } else if (boost::starts_with(line, "~remove ")) {
             boost::system::error_code error;  // the program may be adding a file meanwhile
             for (int tries = 0; tries < 100 && (tries == 0 || error); ++tries)
@@ -211,23 +206,13 @@ std::string Feed(int fd, const std::string& input, pid_t child, const std::strin
 
 }  // namespace
 
-pid_t StartProgram(const std::string& directory, const std::string& outputPath, int& inputFd) {
-    int pipeFds[2];
-    OpenPipe(pipeFds);
-    const pid_t child = Start(CommandWords({}, TARVO_EXE, {}), directory, pipeFds[0], outputPath, "");
-    close(pipeFds[0]);
-    inputFd = pipeFds[1];
-    return child;
-}
-
 ConsoleRun RunProgram(const std::string& directory, const std::string& input,
-                      const std::vector<std::string>& arguments, bool oneProcessor,
-                      const std::vector<std::string>& prefix, const std::string& program) {
+                      const std::vector<std::string>& arguments, const std::vector<std::string>& prefix,
+                      const std::string& program) {
     const std::string out = directory + "/.stdout", err = directory + "/.stderr";
     int pipeFds[2];
     OpenPipe(pipeFds);
-    const pid_t child =
-        Start(CommandWords(prefix, program, arguments), directory, pipeFds[0], out, err, oneProcessor);
+    const pid_t child = Start(CommandWords(prefix, program, arguments), directory, pipeFds[0], out, err);
     close(pipeFds[0]);
     ConsoleRun run;
     run.timedOut = Feed(pipeFds[1], input, child, directory, out);
@@ -243,7 +228,7 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input,
 }
 
 LearnOutcome Learn(const std::string& settings, const std::string& data,
-                   const std::vector<std::string>& arguments, const std::string& input, bool oneProcessor,
+                   const std::vector<std::string>& arguments, const std::string& input,
                    const std::vector<std::string>& prefix) {
     const std::string directory = MakeTemporaryDirectory();
     WriteFile(directory + "/work/settings.dat", settings);
@@ -251,7 +236,7 @@ LearnOutcome Learn(const std::string& settings, const std::string& data,
     std::vector<std::string> words = {"learn", "work"};
     words.insert(words.end(), arguments.begin(), arguments.end());
     LearnOutcome outcome;
-    outcome.run = RunProgram(directory, input, words, oneProcessor, prefix);
+    outcome.run = RunProgram(directory, input, words, prefix);
     outcome.lines =
         std::regex_replace(outcome.run.output, std::regex("Estimated Finish:.*"), "Estimated Finish:");
     for (const auto& entry : fs::directory_iterator(directory + "/work"))

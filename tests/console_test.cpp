@@ -102,7 +102,7 @@ TEST_P(Console, MatchesGoldenOutput) {
             if (boost::starts_with(section.kind, "std")) shown += section.kind.substr(3, 3);
         }
         SCOPED_TRACE("arguments " + boost::join(caseRun.arguments, " "));
-        const ConsoleRun run = RunProgram(directory, input, caseRun.arguments, false, prefix,
+        const ConsoleRun run = RunProgram(directory, input, caseRun.arguments, prefix,
                                           formulaTool ? TARVO_FORMULA_EXE : TARVO_EXE);
         if (shown.find("err") == std::string::npos) std::cerr << run.errors;
         EXPECT_EQ(run.status, expected_status);

@@ -28,7 +28,7 @@ std::vector<std::string> Mpirun(int processes) {
 
 LearnOutcome Islands(const std::vector<std::string>& arguments, const std::string& input = "",
                      const std::string& settings = kSettings, const std::string& data = kData) {
-    return Learn(settings, data, arguments, input, false, Mpirun(3));
+    return Learn(settings, data, arguments, input, Mpirun(3));
 }
 
 // Every file is the settings, the data or a whole program file of a generation that was reported.
@@ -86,7 +86,7 @@ TEST(IslandRun, NoIslandStartsUnlessAllCan) {
     std::vector<std::string> launcher = Mpirun(0);
     launcher.insert(launcher.end(),
                     {"-n", "1", TARVO_EXE, "learn", "elsewhere", "--islands", ":", "-n", "1"});
-    const LearnOutcome outcome = Learn(kSettings, kData, {"--islands"}, "", false, launcher);
+    const LearnOutcome outcome = Learn(kSettings, kData, {"--islands"}, "", launcher);
     EXPECT_NE(outcome.run.status, 0);
     EXPECT_EQ(outcome.run.output, "No Settings Created. Create Settings: '3'\n");
     EXPECT_NE(
@@ -129,7 +129,7 @@ TEST(IslandRun, TheReadmesCommandsWork) {
     std::vector<std::string> launcher = Mpirun(0), arguments(program + 1, command.end());
     launcher.insert(launcher.end(), command.begin() + 1, program);
     std::replace(arguments.begin(), arguments.end(), copy[3], work);
-    const ConsoleRun run = RunProgram(directory, "", arguments, false, launcher);
+    const ConsoleRun run = RunProgram(directory, "", arguments, launcher);
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_TRUE(boost::ends_with(run.output, "\nEngine Stopped\n")) << run.output;
     EXPECT_TRUE(fs::exists(work + "/program0.cpp"));
