@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <vector>
 
 #include "random/mersenne_generator.h"
@@ -62,12 +61,6 @@ TEST(RandomGenerator, WordsGridReseedingIntsAndDrawsUsed) {
         random->Seed(kind.seed);  // restarts, also past Mersenne regenerations
         EXPECT_EQ(random->NextReal(), std::stod(c[3]));
     }
-}
-
-TEST(RandomGenerator, MersenneMatchesStandardTwister) {
-    TRandomMersenne ours(5489);
-    std::mt19937 standard(5489u);
-    for (int i = 0; i < 10000; ++i) ASSERT_EQ(ours.NextBits(), standard()) << "seed 5489, draw " << i;
 }
 
 // Draws from a never-seeded state (zero buffers, the lagging index chosen) with standard output on

@@ -25,16 +25,6 @@ bool SameBits(const CSettingsSerializer& a, const CSettingsSerializer& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-TEST(SettingsFile, WritesOneLineWithHeaderAndSixteenValues) {
-    EXPECT_EQ(Written(kExample),
-              "22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2\n");
-    CSettingsSerializer odd{
-        -3, 0, static_cast<RandomAlgorithm>(7), -1, 0, -2, 0, 0.3f, 12.5f, -4, 0.5f, 0, -1, -2, 1e-5f, 3};
-    EXPECT_EQ(Written(odd),
-              "22 serialization::archive 10 0 0 -3 0 7 -1 0 -2 0 0.30000001 12.5 -4 0.5 0 -1 -2 "
-              "9.9999997e-06 3\n");
-}
-
 TEST(SettingsFile, RoundTripsEveryValueBitForBit) {
     const CSettingsSerializer records[] = {
         kExample,
