@@ -106,34 +106,12 @@ TEST(FastScoring, MatchesTheLiteralPathForEveryRule) {
     for (const Case& c : kCases) EXPECT_EQ(FirstMismatch(c, 7), "") << c.name;
 }
 
-}  // namespace
-
-namespace {
-
 // The same run twice, once scored the literal way: the same reports, sources, fitnesses and last
 // population. One core, so that breeding draws rand() in one order.
 TEST(FastScoring, WholeRunsReportAsTheLiteralPath) {
-    const struct {
-        const char* name;
-        std::int32_t type, functionFlags, omega;
-        float worstFitness;
-        std::vector<float> classes;
-    } cases[] = {
-        {"Regression", Regression, 0x7FF, 0, 1e6f, {}},
-        {"RegressionEarlyEnd", Regression, 0x0FF, 0, 30.0f, {}},
-        {"Classifier", Classifier, 0x2FF, 0, 1e6f, {0.0f, 1.0f}},
-        {"ClassifierTanh", Classifier, 0x4CF, 0, 1e6f, {-1.0f, 1.0f}},
-        {"Filter", Filter, 0x1CF, 1, 1e6f, {}},
-    };
-    for (const auto& c : cases) {
+    for (const Case& c : kCases) {
         std::mt19937 random(5);
-        DataTable table(300);
-        for (std::vector<float>& row : table) {
-            row = {std::uniform_real_distribution<float>(-2, 2)(random),
-                   std::uniform_real_distribution<float>(-2, 2)(random)};
-            row.push_back(c.classes.empty() ? row[0] * row[0] + row[0] * row[1]
-                                            : c.classes[random() % c.classes.size()]);
-        }
+        const DataTable table = RandomTable(random, c);
         const CSettingsSerializer settings{
             c.type, c.functionFlags, Mersenne, 200, 200, 4, 6, 70, 10, 6, 20, 12, c.omega,
             0,      c.worstFitness,  1};
