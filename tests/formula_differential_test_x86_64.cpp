@@ -31,10 +31,10 @@ constexpr int kRowsPerProgram = 12;
 
 struct Drawn {
     std::vector<std::uint8_t> program;
-    std::vector<float> values;  // as the program file holds them
+    std::vector<float> sample;  // the row its program file holds: inputs, then constants
     std::size_t inputCount;
-    std::vector<std::vector<float>> rows;  // inputs, then the file's constants
-    std::vector<float> compiled;           // the program's value on each row
+    std::vector<std::vector<float>> rows = {};  // inputs, then the file's constants
+    std::vector<float> compiled = {};           // the program's value on each row
 };
 
 using Random = std::mt19937;
@@ -73,45 +73,33 @@ std::string Mismatch(const char* what, const Drawn& drawn, std::size_t row, floa
     return text.str();
 }
 
-// A program, the row values its file holds and how many of them are inputs.
-struct FileCase {
-    std::vector<std::uint8_t> program;
-    std::vector<float> sample;
-    std::size_t inputCount;
-};
-
-FileCase RandomCase(Random& random) {
+Drawn RandomCase(Random& random) {
     const int columns = Draw(random, 1, 8);
-    FileCase result{RandomProgram(random, columns, true),
-                    std::vector<float>(static_cast<std::size_t>(columns)), 0};
-    for (float& value : result.sample) value = RandomValue(random);
-    result.inputCount = static_cast<std::size_t>(Draw(random, 0, columns));
-    return result;
+    Drawn drawn{RandomProgram(random, columns, true), std::vector<float>(static_cast<std::size_t>(columns)),
+                0};
+    for (float& value : drawn.sample) value = RandomValue(random);
+    drawn.inputCount = static_cast<std::size_t>(Draw(random, 0, columns));
+    return drawn;
 }
 
 // x0 * x0 ... / x0 ... with 3e38: only extended precision keeps the ninth power.
-FileCase WideRangeCase() {
-    FileCase result{{OP_LOAD, 0, 0}, {3e38f}, 1};
-    for (std::uint8_t op : {OP_MUL, OP_DIV}) {
-        for (int i = 0; i < 8; ++i) result.program.insert(result.program.end(), {op, 0, 0});
-    }
-    return result;
+Drawn WideRangeCase() {
+    Drawn drawn{{OP_LOAD, 0, 0}, {3e38f}, 1};
+    for (std::uint8_t op : {OP_MUL, OP_DIV})
+        for (int i = 0; i < 8; ++i) drawn.program.insert(drawn.program.end(), {op, 0, 0});
+    return drawn;
 }
 
 // Writes the program file as a run does, reads it back and checks (a) and (b) on the file's own row
 // and on rows of random inputs; returns the C source.
-std::string CheckFormula(Random& random, const FileCase& written, Drawn& drawn, CodeBuffer& buffer,
-                         std::string& failure) {
-    drawn.program = written.program;
-    drawn.inputCount = written.inputCount;
+std::string CheckFormula(Random& random, Drawn& drawn, CodeBuffer& buffer, std::string& failure) {
     std::vector<std::uint8_t> pool;
     std::string helpers, activations;
     BuildOpcodePool(Draw(random, 0, 0x7FF), pool, helpers, activations);
     const ProgramFile file = ParseProgramFile(
-        "p.cpp", EmitSource(drawn.program, written.sample, RandomValue(random), helpers, activations));
+        "p.cpp", EmitSource(drawn.program, drawn.sample, RandomValue(random), helpers, activations));
     if (file.program != AsShown(drawn.program))
         failure = "recovered " + Text(file.program) + "from " + Text(drawn.program);
-    drawn.values = file.values;
     const Formula formula = MakeFormula(AnalyseProgram(file.program), file.values, drawn.inputCount);
     Compile(buffer, drawn.program);
     for (int r = 0; r < kRowsPerProgram; ++r) {
@@ -148,12 +136,12 @@ TEST(FormulaTool, ReadsProgramFilesBackAndComputesAsTheCompiledProgram) {
     BuildSigmoidTable();
     Random random(20240701);
     CodeBuffer buffer;
-    std::vector<Drawn> drawn(kPrograms);
+    std::vector<Drawn> drawn;
     std::vector<std::string> sources;
     std::string failure;
-    for (std::size_t i = 0; i < drawn.size(); ++i) {
-        const FileCase written = i == 0 ? WideRangeCase() : RandomCase(random);
-        sources.push_back(CheckFormula(random, written, drawn[i], buffer, failure));
+    for (int i = 0; i < kPrograms; ++i) {
+        drawn.push_back(i == 0 ? WideRangeCase() : RandomCase(random));
+        sources.push_back(CheckFormula(random, drawn.back(), buffer, failure));
     }
     EXPECT_EQ(failure, "");
 

@@ -10,15 +10,11 @@ namespace {
 
 constexpr float kUnrecorded = -1;
 
-// A population of distinct one-instruction programs, recorded with these fitnesses in order.
+// A fresh engine's population: distinct one-instruction programs, recorded with these fitnesses in
+// order.
 void Score(CEngine& e, const std::vector<float>& fitnesses) {
     e.settings = SmallSettings();
-    e.population.clear();
-    e.fitnessIndex.clear();
-    e.fitnessSum = 0;
-    e.fitnessCount = 0;
     e.bestFitness = e.settings.worstFitness;
-    e.maxFitness = 0;
     for (std::size_t p = 0; p < fitnesses.size(); ++p) {
         e.population.push_back(MakeProgram({{0, static_cast<int>(p)}}));
         const float w = fitnesses[p];
