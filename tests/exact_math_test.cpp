@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "compile/activation.h"
 
 namespace {
 
@@ -107,19 +106,6 @@ TEST(ExactMath, ChosenAndHardArgumentsGiveTheLibraryBits) {
         const std::vector<float> hard = HardArguments(f.name);
         EXPECT_GE(hard.size(), 16u) << "tests/data/exact_math_hard.txt not found or cut short";
         ExpectLibraryBits(f, hard, "hard");
-    }
-}
-
-TEST(ExactMath, TableHelperBlocksMatchTheirScalarForms) {
-    BuildTanhTable();
-    BuildSigmoidTable();
-    const std::vector<float> arguments = ChosenArguments();
-    std::vector<float> sigmoid(arguments.size()), tanh(arguments.size());
-    ApplyHelperBlock(kSigmoid, arguments.data(), sigmoid.data(), arguments.size());
-    ApplyHelperBlock(kTanh, arguments.data(), tanh.data(), arguments.size());
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        EXPECT_EQ(Hex(Bits(sigmoid[i])), Hex(Bits(ComputeSigmoid(arguments[i])))) << Hex(Bits(arguments[i]));
-        EXPECT_EQ(Hex(Bits(tanh[i])), Hex(Bits(ComputeTanh(arguments[i])))) << Hex(Bits(arguments[i]));
     }
 }
 
