@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 
+#include "tests/console_case.h"
 #include "tests/engine_test_support.h"
 
 namespace {
@@ -46,58 +47,29 @@ TEST(Selection, TableRunsFromBestToWorstAndWrapsAround) {
     EXPECT_TRUE(table.empty());
 }
 
-TEST(Breeding, CrossoverExchangesWholeInstructions) {
-    const Program a = MakeProgram({{0, 1}, {1, 2}, {2, 3}});
-    const Program b = MakeProgram({{0, 10}, {3, 11}, {4, 12}, {5, 13}});
-    const struct {
-        std::vector<ScriptedRandom::Draw> draws;
-        Program child1, child2;
-    } cases[] = {
-        // L = 3 (one instruction), posA = 3, posB = 6.
-        {{{0, 8, 5}, {0, 5, 4}, {0, 8, 7}},
-         MakeProgram({{0, 1}, {4, 12}, {2, 3}}),
-         MakeProgram({{0, 10}, {3, 11}, {1, 2}, {5, 13}})},
-        // L = 6 (two instructions), posA = 0, posB = 3.
-        {{{0, 8, 8}, {0, 2, 2}, {0, 5, 5}},
-         MakeProgram({{3, 11}, {4, 12}, {2, 3}}),
-         MakeProgram({{0, 10}, {0, 1}, {1, 2}, {5, 13}})},
-        // L = 0: the children equal their parents.
-        {{{0, 8, 2}, {0, 8, 8}, {0, 11, 11}}, a, b},
-    };
-    for (const auto& c : cases) {
-        ScriptedRandom random;
-        random.ints.assign(c.draws.begin(), c.draws.end());
-        Program child1, child2;
-        Crossover(random, a, b, child1, child2);
-        EXPECT_EQ(child1, c.child1);
-        EXPECT_EQ(child2, c.child2);
-        EXPECT_TRUE(random.ints.empty());
+// "opcode operand; ..."
+Program FromText(const std::string& text) {
+    Program program;
+    for (const std::vector<float>& instruction : FloatRows(text)) {
+        const Program one = MakeProgram({{int(instruction[0]), int(instruction[1])}});
+        program.insert(program.end(), one.begin(), one.end());
     }
+    return program;
 }
 
-TEST(Breeding, DuplicationAppendsARunOfTheChildsOwnInstructions) {
-    const Program parent = MakeProgram({{0, 1}, {1, 2}, {2, 3}, {3, 4}});
-    const struct {
-        float mutationPercent;
-        std::size_t poolSize;
-        std::vector<ScriptedRandom::Draw> draws;
-        Program child;
-    } cases[] = {
-        {50,
-         6,
-         {{0, 100, 10}, {0, 3, 1}, {1, 2, 2}},
-         MakeProgram({{0, 1}, {1, 2}, {2, 3}, {3, 4}, {1, 2}, {2, 3}})},
-        {50, 6, {{0, 100, 10}, {0, 3, 0}, {1, 3, 1}}, MakeProgram({{0, 1}, {1, 2}, {2, 3}, {3, 4}, {0, 1}})},
-        {50, 6, {{0, 100, 10}, {0, 3, 3}}, parent},  // the last instruction starts no run
-        {10, 6, {{0, 100, 10}}, parent},             // not more than the draw
-        {50, 4, {{0, 100, 10}}, parent},             // as long as the pool
-    };
-    for (const auto& c : cases) {
+TEST(Breeding, CrossoverAndDuplicationMoveWholeInstructions) {
+    const Program a = FromText("0 1; 1 2; 2 3"), b = FromText("0 10; 3 11; 4 12; 5 13");
+    for (const auto& c : DataCases("breeding.txt")) {
         ScriptedRandom random;
-        random.ints.assign(c.draws.begin(), c.draws.end());
-        Program child = parent;
-        Duplicate(random, c.mutationPercent, c.poolSize, child);
-        EXPECT_EQ(child, c.child);
+        for (const std::vector<float>& draw : FloatRows(c[1]))
+            random.ints.push_back({int(draw[0]), int(draw[1]), int(draw[2])});
+        const std::vector<std::string> how = Words(c[0]);
+        const bool crossover = how[0] == "crossover";
+        Program child1, child2 = FromText("0 1; 1 2; 2 3; 3 4");
+        if (crossover) Crossover(random, a, b, child1, child2);
+        if (!crossover) Duplicate(random, std::stof(how[1]), std::stoul(how[2]), child2);
+        EXPECT_EQ(child1, FromText(crossover ? c[2] : "")) << c[0] << " | " << c[1];
+        EXPECT_EQ(child2, FromText(c.back())) << c[0] << " | " << c[1];
         EXPECT_TRUE(random.ints.empty());
     }
 }

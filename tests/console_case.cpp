@@ -258,6 +258,7 @@ std::vector<std::vector<std::string>> DataCases(const std::string& name) {
                 boost::replace_all(field, escape, text);
         }
     }
+    if (cases.empty()) throw std::runtime_error("no cases in tests/data/" + name);
     return cases;
 }
 
