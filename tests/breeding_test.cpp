@@ -57,13 +57,18 @@ Program FromText(const std::string& text) {
     return program;
 }
 
-TEST(Breeding, CrossoverAndDuplicationMoveWholeInstructions) {
+TEST(Breeding, CrossoverDuplicationAndTournamentWinners) {
     const Program a = FromText("0 1; 1 2; 2 3"), b = FromText("0 10; 3 11; 4 12; 5 13");
     for (const auto& c : DataCases("breeding.txt")) {
+        const std::vector<std::string> how = Words(c[0]);
+        if (how[0] == "winners") {
+            const Winners w = PickWinners(FloatRows(c[1])[0]);
+            EXPECT_EQ(std::to_string(w.winner) + " " + std::to_string(w.runnerUp), c[2]) << c[1];
+            continue;
+        }
         ScriptedRandom random;
         for (const std::vector<float>& draw : FloatRows(c[1]))
             random.ints.push_back({int(draw[0]), int(draw[1]), int(draw[2])});
-        const std::vector<std::string> how = Words(c[0]);
         const bool crossover = how[0] == "crossover";
         Program child1, child2 = FromText("0 1; 1 2; 2 3; 3 4");
         if (crossover) Crossover(random, a, b, child1, child2);
@@ -71,24 +76,6 @@ TEST(Breeding, CrossoverAndDuplicationMoveWholeInstructions) {
         EXPECT_EQ(child1, FromText(crossover ? c[2] : "")) << c[0] << " | " << c[1];
         EXPECT_EQ(child2, FromText(c.back())) << c[0] << " | " << c[1];
         EXPECT_TRUE(random.ints.empty());
-    }
-}
-
-TEST(Breeding, WinnerAndRunnerUp) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    const struct {
-        std::vector<float> scores;
-        std::size_t winner, runnerUp;
-    } cases[] = {
-        {{0, 0}, 0, 1},    {{0, 0, 0, 0}, 0, 1}, {{5, 3, 4}, 1, 2},  {{3, 5, 4}, 0, 2},
-        {{2, 2, 1}, 2, 1},  // the old winner ties the runner-up and drops out
-        {{4, 2}, 1, 0},    {{nan, 5}, 1, 0},     {{inf, inf}, 0, 1}, {{nan, nan, 7}, 2, 0},
-    };
-    for (const auto& c : cases) {
-        const Winners w = PickWinners(c.scores);
-        EXPECT_EQ(w.winner, c.winner) << ::testing::PrintToString(c.scores);
-        EXPECT_EQ(w.runnerUp, c.runnerUp) << ::testing::PrintToString(c.scores);
     }
 }
 
