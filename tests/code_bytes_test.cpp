@@ -29,9 +29,7 @@ void Append(const std::string& text, const Words& words, const std::uint8_t* cod
             Append(words.at(word), words, code, bytes);
         } else if (helpers.count(word)) {
             auto value = reinterpret_cast<std::uintptr_t>(helpers.at(word));
-            if (sizeof value == 4) {
-                value -= reinterpret_cast<std::uintptr_t>(code + bytes.size() + 4);
-            }
+            if (sizeof value == 4) value -= reinterpret_cast<std::uintptr_t>(code + bytes.size() + 4);
             for (std::size_t i = 0; i < sizeof value; ++i) bytes.push_back(std::uint8_t(value >> 8 * i));
         } else {
             std::size_t used = 0;

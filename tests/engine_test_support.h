@@ -87,12 +87,6 @@ inline Program MakeProgram(std::initializer_list<std::pair<int, int>> instructio
 
 // Twenty programs of at most six instructions, three generations on two cores.
 inline CSettingsSerializer SmallSettings() {
-    return {Regression, Addition | Subtraction | Multiplication,
-            Mersenne,   20,
-            20,         1,
-            3,          70,
-            10,         4,
-            50,         6,
-            0,          0,
-            1000,       2};
+    const std::int32_t functions = Addition | Subtraction | Multiplication;
+    return {Regression, functions, Mersenne, 20, 20, 1, 3, 70, 10, 4, 50, 6, 0, 0, 1000, 2};
 }

@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 std::uint32_t Bits(float v) {

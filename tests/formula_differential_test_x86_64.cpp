@@ -108,9 +108,8 @@ std::string CheckFormula(Random& random, Drawn& drawn, CodeBuffer& buffer, std::
         drawn.rows.push_back(row);
         drawn.compiled.push_back(CallCompiled(buffer, row.data()));
         const float value = EvaluateFormula(formula, row.data());
-        if (failure.empty() && !Same(drawn.compiled.back(), value)) {
+        if (failure.empty() && !Same(drawn.compiled.back(), value))
             failure = Mismatch("formula", drawn, drawn.rows.size() - 1, drawn.compiled.back(), value);
-        }
     }
     return CSource(formula, drawn.inputCount, "p.cpp");
 }
@@ -120,9 +119,8 @@ using Model = float (*)(const float*);
 // Builds all sources as one shared library with the test build's C compiler, each under its own prefix.
 void* CompileModels(const std::vector<std::string>& sources, const std::string& directory) {
     std::string all;
-    for (std::size_t i = 0; i < sources.size(); ++i) {
+    for (std::size_t i = 0; i < sources.size(); ++i)
         all += boost::replace_all_copy(sources[i], "tarvo_", "m" + std::to_string(i) + "_");
-    }
     WriteFile(directory + "/models.c", all);
     const std::string command = std::string(TARVO_C_COMPILER) +
                                 " -std=c99 -pedantic -Wall -Wextra -Werror -O2 -fPIC -shared -o " +
