@@ -105,16 +105,6 @@ void CopyFolder(const std::string& from, const std::string& to) {
         fs::copy_file(entry.path(), fs::path(to) / entry.path().filename());
 }
 
-std::string ReadmeSection(const std::string& title) {
-    std::string lines;
-    bool inSection = false;
-    for (const std::string& line : Lines(ReadFile(TARVO_SOURCE_DIR "/README.md"))) {
-        if (boost::starts_with(line, "## ")) inSection = line == "## " + title;
-        if (inSection && boost::starts_with(line, "    ")) lines += line.substr(4) + "\n";
-    }
-    return lines;
-}
-
 std::vector<std::string> Words(const std::string& line) {
     std::vector<std::string> words;
     boost::split(words, line, boost::is_any_of(" "), boost::token_compress_on);
@@ -225,24 +215,6 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input,
     fs::remove(out);
     fs::remove(err);
     return run;
-}
-
-LearnOutcome Learn(const std::string& settings, const std::string& data,
-                   const std::vector<std::string>& arguments, const std::string& input,
-                   const std::vector<std::string>& prefix) {
-    const std::string directory = MakeTemporaryDirectory();
-    WriteFile(directory + "/work/settings.dat", settings);
-    WriteFile(directory + "/work/data.dat", data);
-    std::vector<std::string> words = {"learn", "work"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    LearnOutcome outcome;
-    outcome.run = RunProgram(directory, input, words, prefix);
-    outcome.lines =
-        std::regex_replace(outcome.run.output, std::regex("Estimated Finish:.*"), "Estimated Finish:");
-    for (const auto& entry : fs::directory_iterator(directory + "/work"))
-        outcome.files[entry.path().filename().string()] = ReadFile(entry.path().string());
-    fs::remove_all(directory);
-    return outcome;
 }
 
 std::vector<std::vector<std::string>> DataCases(const std::string& name) {

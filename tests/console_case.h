@@ -27,7 +27,6 @@
 //   exists PATH      a path the run must leave, whatever it holds
 //   exit N           the expected exit status (0 when absent)
 // Lines before the first section are comments.
-#include <map>
 #include <string>
 #include <vector>
 
@@ -71,19 +70,7 @@ std::string MakeTemporaryDirectory();
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 void CopyFolder(const std::string& from, const std::string& to);
-// The indented lines of the README's section with this title.
-std::string ReadmeSection(const std::string& title);
 std::vector<std::string> Words(const std::string& line);  // blank-separated
-
-// A `tarvo learn work ARGUMENTS` run in a fresh directory whose work/ holds these settings and data.
-struct LearnOutcome {
-    ConsoleRun run;
-    std::string lines;                         // the output with finish estimates masked
-    std::map<std::string, std::string> files;  // of work/, by name
-};
-LearnOutcome Learn(const std::string& settings, const std::string& data,
-                   const std::vector<std::string>& arguments, const std::string& input = "",
-                   const std::vector<std::string>& prefix = {});
 
 // Cases kept as data in tests/data/NAME: one a line, fields split at '|' with the blanks around
 // them trimmed; "\t", "\r", "\n" and "\s" (a blank) stand for themselves. Blank lines and lines

@@ -67,15 +67,12 @@ void Check(const ConsoleSection& section, const ConsoleRun& run, const std::stri
 // A private mount namespace in which PATH is a tmpfs holding what PATH held, remounted with the
 // options; then the program.
 std::vector<std::string> MountPrefix(const std::string& argument) {
-    const std::string path = argument.substr(0, argument.find(' ')),
-                      options = argument.substr(path.size() + 1);
-    return {"unshare",
-            "--mount",
-            "sh",
-            "-ec",
-            "t=$(mktemp -d); cp -a " + path + "/. $t; mount -t tmpfs tmpfs " + path + "; cp -a $t/. " + path +
-                "; rm -rf $t; mount -o remount," + options + " " + path + "; exec \"$@\"",
-            "sh"};
+    const std::vector<std::string> words = Words(argument);  // PATH OPTIONS
+    std::string script =
+        "t=$(mktemp -d); cp -a PATH/. $t; mount -t tmpfs tmpfs PATH; cp -a $t/. PATH; rm -rf $t; "
+        "mount -o remount,OPTIONS PATH; exec \"$@\"";
+    boost::replace_all(script, "PATH", words[0]);
+    return {"unshare", "--mount", "sh", "-ec", boost::replace_all_copy(script, "OPTIONS", words[1]), "sh"};
 }
 
 bool MountingAllowed() {

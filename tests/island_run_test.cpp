@@ -4,6 +4,7 @@
 
 #include <boost/algorithm/string.hpp>
 #include <boost/filesystem.hpp>
+#include <map>
 #include <regex>
 
 #include "tests/console_case.h"
@@ -15,6 +16,31 @@ namespace {
 // y = x^3 + x^2 + x on -4 .. 4; one core per island.
 const char kSettings[] = "22 serialization::archive 10 0 0 4 7 4 60 60 1 40 70 10 4 50 8 0 0 1000 1\n";
 const char kData[] = "-4,-52\n-3,-21\n-2,-6\n-1,-1\n0,0\n1,3\n2,14\n3,39\n4,84\n";
+
+// A `tarvo learn work ARGUMENTS` run in a fresh directory whose work/ holds these settings and data.
+struct LearnOutcome {
+    ConsoleRun run;
+    std::string lines;                         // the output with finish estimates masked
+    std::map<std::string, std::string> files;  // of work/, by name
+};
+
+LearnOutcome Learn(const std::string& settings, const std::string& data,
+                   const std::vector<std::string>& arguments, const std::string& input = "",
+                   const std::vector<std::string>& prefix = {}) {
+    const std::string directory = MakeTemporaryDirectory();
+    WriteFile(directory + "/work/settings.dat", settings);
+    WriteFile(directory + "/work/data.dat", data);
+    std::vector<std::string> words = {"learn", "work"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    LearnOutcome outcome;
+    outcome.run = RunProgram(directory, input, words, prefix);
+    outcome.lines =
+        std::regex_replace(outcome.run.output, std::regex("Estimated Finish:.*"), "Estimated Finish:");
+    for (const auto& entry : fs::directory_iterator(directory + "/work"))
+        outcome.files[entry.path().filename().string()] = ReadFile(entry.path().string());
+    fs::remove_all(directory);
+    return outcome;
+}
 
 #ifdef TARVO_MPIEXEC
 
@@ -107,33 +133,6 @@ TEST(IslandRun, AnInterruptedRunEndsOnEveryIslandWithFilesWhole) {
     EXPECT_NE(outcome.run.status, 0);
     EXPECT_TRUE(boost::ends_with(outcome.lines, "\nEngine Stopped\n")) << outcome.lines;
     ExpectWholeProgramFiles(outcome);
-}
-
-// The README's island run, on a copy of the example it names: "cp -r examples/FOLDER COPY", then
-// "mpirun ... build/x86_64/tarvo learn COPY ...".
-TEST(IslandRun, TheReadmesCommandsWork) {
-    std::vector<std::string> copy, command;
-    std::istringstream lines(ReadmeSection("Island runs over MPI"));
-    for (std::string line; std::getline(lines, line);) {
-        const std::vector<std::string> words = Words(line);
-        if (words.empty()) continue;
-        if (words[0] == "cp") copy = words;
-        if (words[0] == "mpirun") command = words;
-    }
-    ASSERT_EQ(copy.size(), 4u);
-    const auto program = std::find(command.begin(), command.end(), "build/x86_64/tarvo");
-    ASSERT_NE(program, command.end());
-    const std::string directory = MakeTemporaryDirectory(),
-                      work = directory + "/" + fs::path(copy[3]).filename().string();
-    CopyFolder(TARVO_SOURCE_DIR "/" + copy[2], work);
-    std::vector<std::string> launcher = Mpirun(0), arguments(program + 1, command.end());
-    launcher.insert(launcher.end(), command.begin() + 1, program);
-    std::replace(arguments.begin(), arguments.end(), copy[3], work);
-    const ConsoleRun run = RunProgram(directory, "", arguments, launcher);
-    EXPECT_EQ(run.status, 0) << run.errors;
-    EXPECT_TRUE(boost::ends_with(run.output, "\nEngine Stopped\n")) << run.output;
-    EXPECT_TRUE(fs::exists(work + "/program0.cpp"));
-    fs::remove_all(directory);
 }
 
 #else

@@ -76,27 +76,4 @@ TEST(Migration, TheBestReplaceTheWorst) {
     }
 }
 
-TEST(Migration, TheBestLeaveAsBytesAndArriveWhole) {
-    CEngine e;
-    Score(e, {5, kUnrecorded, 1, 9, 3});
-    const std::vector<Migrant> best = BestMigrants(e, 3);
-    ASSERT_EQ(best.size(), 3u);
-    EXPECT_EQ(best[0].program, e.population[2]);
-    EXPECT_EQ(best[2].fitness, 5);
-    EXPECT_EQ(BestMigrants(e, 9).size(), 4u) << "only recorded programs leave";
-
-    const Bytes bytes = PackMigrants(best);
-    EXPECT_EQ(bytes.size(), 4u + 3 * (4 + 4 + 3));
-    const std::vector<Migrant> back = UnpackMigrants(bytes);
-    ASSERT_EQ(back.size(), best.size());
-    for (std::size_t k = 0; k < back.size(); ++k) {
-        EXPECT_EQ(back[k].program, best[k].program);
-        EXPECT_EQ(back[k].fitness, best[k].fitness);
-    }
-    Bytes cut(bytes.begin(), bytes.end() - 1), longer = bytes, partial = PackMigrants({{{0, 0}, 1}});
-    longer.push_back(0);
-    for (const Bytes& malformed : {cut, longer, partial, Bytes{1, 0}})
-        EXPECT_THROW(UnpackMigrants(malformed), std::runtime_error);
-}
-
 }  // namespace
