@@ -61,21 +61,6 @@ ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text) {
     return result;
 }
 
-std::vector<std::string> CaseFiles(const std::string& folder) {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / "tests" / folder))
-        if (entry.path().extension() == ".case") files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::string CaseName(const std::string& path) {
-    std::string name = fs::path(path).stem().string();
-    std::replace_if(
-        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-    return name;
-}
-
 bool MatchesPattern(const std::string& output, const std::string& pattern) {
     if (!output.empty() && output.back() != '\n') return false;
     return Match(Lines(pattern), 0, Lines(output), 0);

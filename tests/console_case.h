@@ -46,10 +46,6 @@ bool MatchesPattern(const std::string& output, const std::string& pattern);
 
 ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text);
 
-// The *.case files of tests/<folder>, sorted, and a test name made of a file's stem.
-std::vector<std::string> CaseFiles(const std::string& folder);
-std::string CaseName(const std::string& path);
-
 struct ConsoleRun {
     std::string output;
     std::string errors;  // standard error

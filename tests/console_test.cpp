@@ -113,16 +113,23 @@ TEST_P(Console, MatchesGoldenOutput) {
     fs::remove_all(directory);
 }
 
+// The *.case files of tests/console and tests/formula, sorted; a test is named for its file.
 std::vector<std::string> AllCases() {
-    std::vector<std::string> cases = CaseFiles("console"), formula = CaseFiles("formula");
-    cases.insert(cases.end(), formula.begin(), formula.end());
+    std::vector<std::string> cases;
+    for (const char* folder : {"console", "formula"})
+        for (const auto& entry : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / "tests" / folder))
+            if (entry.path().extension() == ".case") cases.push_back(entry.path().string());
+    std::sort(cases.begin(), cases.end());
     return cases;
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, Console, testing::ValuesIn(AllCases()),
                          [](const testing::TestParamInfo<std::string>& info) {
-                             const bool formula = info.param.find("/tests/formula/") != std::string::npos;
-                             return (formula ? "formula_" : "") + CaseName(info.param);
+                             const fs::path path(info.param);
+                             std::string name = path.stem().string();
+                             std::replace_if(
+                                 name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                             return (path.parent_path().filename() == "formula" ? "formula_" : "") + name;
                          });
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <boost/archive/archive_exception.hpp>
-#include <boost/archive/text_iarchive.hpp>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -44,14 +43,6 @@ TEST(SettingsFile, RoundTripsEveryValueBitForBit) {
     record.worstFitness = std::numeric_limits<float>::quiet_NaN();
     std::istringstream in(Written(record));
     EXPECT_TRUE(std::isnan(ReadSettings(in).worstFitness));
-}
-
-TEST(SettingsFile, OurFileLoadsThroughTheSerializationLibrary) {
-    std::istringstream in(Written(kExample));
-    boost::archive::text_iarchive archive(in);
-    CSettingsSerializer loaded{};
-    archive >> loaded;
-    EXPECT_TRUE(SameBits(loaded, kExample));
 }
 
 TEST(SettingsFile, RefusesWithTheArchiveMessages) {
