@@ -42,6 +42,7 @@ TEST(Selection, TableRunsFromBestToWorstAndWrapsAround) {
         BuildSelectionTable(c.index, c.line, c.mean, table);
         EXPECT_EQ(table, c.table);
     }
+    EXPECT_EQ(SelectionWeights(3, 3, 3).b, 0) << "equal fitnesses weigh alike";
     std::vector<std::int32_t> table(5);
     BuildSelectionTable(FitnessIndex(), SelectionLine(), 1, table);
     EXPECT_TRUE(table.empty());
