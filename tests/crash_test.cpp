@@ -3,8 +3,6 @@
 // command in the directory removes the temporary files that a killed writer left.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/filesystem.hpp>
@@ -78,15 +76,10 @@ TEST(CrashSafety, FilesAreWholeAfterKillsAtRandomMoments) {
     std::mt19937 random(17);
     int leftBehind = 0;
     for (int kill = 0; kill < kKills; ++kill) {
-        int input = -1;
-        const pid_t child = StartProgram(directory, "/dev/null", input);
-        WriteAll(input, scripts[kill % 3]);
-        usleep(std::uniform_int_distribution<useconds_t>(0, 150000)(random));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
-        close(input);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "kill " << kill << ": the program ended by itself";
+        const int pause = std::uniform_int_distribution<int>(0, 150)(random);
+        const ConsoleRun run =
+            RunProgram(directory, scripts[kill % 3] + "~sleep " + std::to_string(pause) + "\n~signal KILL\n");
+        ASSERT_EQ(run.status, 128 + SIGKILL) << "kill " << kill << ": the program ended by itself";
         ExpectWhole(work, settingsA, settingsB, dataX, dataY);
         if (Temporaries(work).empty()) continue;
         ++leftBehind;

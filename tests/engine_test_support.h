@@ -85,21 +85,8 @@ inline Program MakeProgram(std::initializer_list<std::pair<int, int>> instructio
     return program;
 }
 
+// Twenty programs of at most six instructions, three generations on two cores.
 inline CSettingsSerializer SmallSettings() {
-    CSettingsSerializer s{};
-    s.type = Regression;
-    s.functionFlags = Addition | Subtraction | Multiplication;
-    s.randomAlgorithm = Mersenne;
-    s.startingPopulation = 20;
-    s.population = 20;
-    s.dummyInputs = 1;
-    s.generations = 3;
-    s.crossoverPercent = 70;
-    s.mutationPercent = 10;
-    s.tournamentSize = 4;
-    s.tournamentDataPercent = 50;
-    s.maxFunctions = 6;
-    s.worstFitness = 1000;
-    s.cores = 2;
-    return s;
+    const std::int32_t functions = Addition | Subtraction | Multiplication;
+    return {Regression, functions, Mersenne, 20, 20, 1, 3, 70, 10, 4, 50, 6, 0, 0, 1000, 2};
 }

@@ -18,8 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "compile/activation.h"
-
 namespace {
 
 std::uint32_t Bits(float v) {
@@ -50,22 +48,24 @@ void AddAround(std::vector<float>& values, float x) {
     values.insert(values.end(), {std::nextafter(x, -INFINITY), x, std::nextafter(x, INFINITY)});
 }
 
-// Both signs of the specials, the edges of the ranges the host computation switches on, the
-// hardest reductions by pi/2, and a spread of ordinary and random arguments.
-std::vector<float> ChosenArguments() {
-    using Limits = std::numeric_limits<float>;
+// Lines: function name, argument bits in hex, what kind of case; '#' starts a comment.
+std::vector<float> HardArguments(const std::string& name) {
+    std::ifstream file(TARVO_SOURCE_DIR "/tests/data/exact_math_hard.txt");
     std::vector<float> values;
-    const float edges[] = {
-        0.0f, 1.0f, 2.0f, 0.5f, Limits::infinity(), Limits::denorm_min(), 0x1.fffffcp-127f, Limits::min(),
-        Limits::max(), 0x1p-20f, 0x1p-60f,
-        // exp: the fast range, the smallest normal and the largest finite results, the last nonzero one
-        87.0f, 88.5f, 87.33654f, 88.72284f, 103.97208f,
-        // log: where m wraps from sqrt(2) to sqrt(1/2)
-        FromBits(0x3f3504f3), 1.41421356f,
-        // sin, cos, tan: the reducible range, and the floats nearest a multiple of pi/2 per binade
-        0x1p26f, 0x1.2d97c8p+2f, 0x1.f9cbe2p+7f, 0x1.17cc5p+11f, 0x1.9a48dep+15f, 0x1.04ccbcp+18f,
-        0x1.4ac55cp+21f, 0x1.e768f6p+24f, 0x1.4665d2p+25f, 1e10f, 1e30f};
-    for (float edge : edges) {
+    for (std::string line; std::getline(file, line);) {
+        std::istringstream fields(line.substr(0, line.find('#')));
+        std::string function;
+        std::uint32_t bits;
+        if (fields >> function >> std::hex >> bits && function == name) values.push_back(FromBits(bits));
+    }
+    return values;
+}
+
+// Both signs of the edges the data file lists, ties of the rounding to a quadrant or a power of two,
+// near-multiples of pi/2, NaNs and a spread of ordinary and random arguments; each with its neighbours.
+std::vector<float> ChosenArguments() {
+    std::vector<float> values;
+    for (float edge : HardArguments("edge")) {
         AddAround(values, edge);
         AddAround(values, -edge);
     }
@@ -77,26 +77,10 @@ std::vector<float> ChosenArguments() {
         AddAround(values, static_cast<float>((j - 150.5) * kLn2));
     }
     for (int e = -126; e < 128; e += 7) AddAround(values, std::ldexp(1.0f, e));
-    for (std::uint32_t payload : {0x7fc00000u, 0x7fc12345u, 0xffc00001u, 0x7f800001u, 0xff812345u}) {
-        values.push_back(FromBits(payload));  // quiet and signalling NaNs
-    }
     std::mt19937 random(5);
     std::uniform_real_distribution<float> ordinary(-20.0f, 20.0f);
     for (int i = 0; i < 500; ++i) values.push_back(ordinary(random));
     for (int i = 0; i < 500; ++i) values.push_back(FromBits(static_cast<std::uint32_t>(random())));
-    return values;
-}
-
-// Lines: function name, argument bits in hex, what kind of case; '#' starts a comment.
-std::vector<float> HardArguments(const std::string& name) {
-    std::ifstream file(TARVO_SOURCE_DIR "/tests/data/exact_math_hard.txt");
-    std::vector<float> values;
-    for (std::string line; std::getline(file, line);) {
-        std::istringstream fields(line.substr(0, line.find('#')));
-        std::string function;
-        std::uint32_t bits;
-        if (fields >> function >> std::hex >> bits && function == name) values.push_back(FromBits(bits));
-    }
     return values;
 }
 
@@ -114,44 +98,13 @@ void ExpectLibraryBits(const ExactFunction& f, const std::vector<float>& argumen
     }
 }
 
-TEST(ExactMath, ChosenArgumentsGiveTheLibraryBits) {
-    const std::vector<float> arguments = ChosenArguments();
-    for (const ExactFunction& f : kExactFunctions) ExpectLibraryBits(f, arguments, "chosen");
-}
-
-TEST(ExactMath, ResultsNearestARoundingBoundaryGiveTheLibraryBits) {
+TEST(ExactMath, ChosenAndHardArgumentsGiveTheLibraryBits) {
+    const std::vector<float> chosen = ChosenArguments();
     for (const ExactFunction& f : kExactFunctions) {
-        const std::vector<float> arguments = HardArguments(f.name);
-        EXPECT_GE(arguments.size(), 16u) << "tests/data/exact_math_hard.txt not found or cut short";
-        ExpectLibraryBits(f, arguments, "hard");
-    }
-}
-
-// The point of the host computation: ordinary arguments do not go to the math library.
-TEST(ExactMath, OrdinaryArgumentsTakeTheFastPath) {
-#if !defined(__x86_64__)
-    GTEST_SKIP() << "IA-32 asks the math library for every value";
-#endif
-    for (const ExactFunction& f : kExactFunctions) {
-        int unproven = 0;
-        for (int i = f.helper == kLog ? 1 : -1000; i <= 1000; ++i) {
-            float value;
-            unproven += !ExactFastPath(f.helper, static_cast<float>(i) * 0.0173f, value);
-        }
-        EXPECT_LE(unproven, 2) << f.name;
-    }
-}
-
-TEST(ExactMath, TableHelperBlocksMatchTheirScalarForms) {
-    BuildTanhTable();
-    BuildSigmoidTable();
-    const std::vector<float> arguments = ChosenArguments();
-    std::vector<float> sigmoid(arguments.size()), tanh(arguments.size());
-    ApplyHelperBlock(kSigmoid, arguments.data(), sigmoid.data(), arguments.size());
-    ApplyHelperBlock(kTanh, arguments.data(), tanh.data(), arguments.size());
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        EXPECT_EQ(Hex(Bits(sigmoid[i])), Hex(Bits(ComputeSigmoid(arguments[i])))) << Hex(Bits(arguments[i]));
-        EXPECT_EQ(Hex(Bits(tanh[i])), Hex(Bits(ComputeTanh(arguments[i])))) << Hex(Bits(arguments[i]));
+        ExpectLibraryBits(f, chosen, "chosen");
+        const std::vector<float> hard = HardArguments(f.name);
+        EXPECT_GE(hard.size(), 16u) << "tests/data/exact_math_hard.txt not found or cut short";
+        ExpectLibraryBits(f, hard, "hard");
     }
 }
 

@@ -18,9 +18,9 @@ struct Case {
     std::int32_t functionFlags;
     float worstFitness;
     int dataRows;
-    int omega;                  // Filter windows
+    int omega;                   // Filter windows
     std::vector<float> classes;  // Classifier targets drawn from these, else random values
-    bool plainInputs = false;  // inputs without special values, a few targets NaN or infinite
+    bool plainInputs = false;    // inputs without special values, a few targets NaN or infinite
 };
 
 // 600 rows are three kernel blocks, so the early end and the NaN rule meet block edges.
@@ -42,10 +42,12 @@ DataTable RandomTable(std::mt19937& random, const Case& c) {
     DataTable table(static_cast<std::size_t>(c.dataRows));
     for (std::vector<float>& row : table) {
         for (int input = 0; input < 3; ++input)
-            row.push_back(c.plainInputs ? std::uniform_real_distribution<float>(1, 3)(random) : RandomValue(random));
+            row.push_back(c.plainInputs ? std::uniform_real_distribution<float>(1, 3)(random)
+                                        : RandomValue(random));
         const bool special = c.plainInputs ? random() % 97 == 0 : random() % 50 == 0;
         if (!c.classes.empty()) {
-            row.push_back(c.classes[std::uniform_int_distribution<std::size_t>(0, c.classes.size() - 1)(random)]);
+            row.push_back(
+                c.classes[std::uniform_int_distribution<std::size_t>(0, c.classes.size() - 1)(random)]);
         } else {
             const float nonFinite = random() % 2 ? std::numeric_limits<float>::quiet_NaN() : INFINITY;
             const float odd = c.plainInputs ? nonFinite : RandomValue(random);
@@ -76,8 +78,8 @@ std::string FirstMismatch(const Case& c, unsigned seed) {
     for (const Program& program : programs) pointers.push_back(&program);
 
     FastScorer scorer;
-    scorer.Bind(rows, engine.inputCount, {c.type == Classifier, (c.functionFlags & Tanh) != 0, c.worstFitness},
-                nullptr);
+    scorer.Bind(rows, engine.inputCount,
+                {c.type == Classifier, (c.functionFlags & Tanh) != 0, c.worstFitness}, nullptr);
     for (int pass = 0; pass < 2; ++pass) {  // the second pass comes from the cache
         std::vector<float> fast(programs.size());
         scorer.Score(pointers.data(), pointers.size(), fast.data());
@@ -104,50 +106,22 @@ TEST(FastScoring, MatchesTheLiteralPathForEveryRule) {
     for (const Case& c : kCases) EXPECT_EQ(FirstMismatch(c, 7), "") << c.name;
 }
 
-}  // namespace
-
-namespace {
-
 // The same run twice, once scored the literal way: the same reports, sources, fitnesses and last
-// population. One core, so that breeding draws rand() in one order.
+// population. Two cores of a seeded run: each worker draws a rand() sequence of its own.
 TEST(FastScoring, WholeRunsReportAsTheLiteralPath) {
-    const struct {
-        const char* name;
-        std::int32_t type, functionFlags, omega;
-        float worstFitness;
-        std::vector<float> classes;
-    } cases[] = {
-        {"Regression", Regression, 0x7FF, 0, 1e6f, {}},
-        {"RegressionEarlyEnd", Regression, 0x0FF, 0, 30.0f, {}},
-        {"Classifier", Classifier, 0x2FF, 0, 1e6f, {0.0f, 1.0f}},
-        {"ClassifierTanh", Classifier, 0x4CF, 0, 1e6f, {-1.0f, 1.0f}},
-        {"Filter", Filter, 0x1CF, 1, 1e6f, {}},
-    };
-    for (const auto& c : cases) {
+    for (const Case& c : kCases) {
         std::mt19937 random(5);
-        DataTable table(300);
-        for (std::vector<float>& row : table) {
-            row = {std::uniform_real_distribution<float>(-2, 2)(random), std::uniform_real_distribution<float>(-2, 2)(random)};
-            row.push_back(c.classes.empty() ? row[0] * row[0] + row[0] * row[1] : c.classes[random() % c.classes.size()]);
-        }
-        CSettingsSerializer settings = SmallSettings();
-        settings.type = c.type;
-        settings.functionFlags = c.functionFlags;
-        settings.omega = c.omega;
-        settings.worstFitness = c.worstFitness;
-        settings.startingPopulation = settings.population = 200;
-        settings.generations = 6;
-        settings.maxFunctions = 12;
-        settings.dummyInputs = 4;
-        settings.tournamentSize = 6;
-        settings.tournamentDataPercent = 20;
-        settings.cores = 2;  // seeded below, so the workers' order is fixed
+        const DataTable table = RandomTable(random, c);
+        const CSettingsSerializer settings{
+            c.type, c.functionFlags, Mersenne, 200, 200, 4, 6, 70, 10, 6, 20, 12, c.omega,
+            0,      c.worstFitness,  2};
         RecordingReporter reporters[2];
         Population populations[2];
         for (int literal = 0; literal < 2; ++literal) {
             CEngine engine;
             engine.Initialise(reporters[literal], settings, table, 77u);
-            for (std::size_t slot = 0; slot < engine.generators.size(); ++slot) engine.generators[slot]->Seed(77);
+            for (std::size_t slot = 0; slot < engine.generators.size(); ++slot)
+                engine.generators[slot]->Seed(77);
             engine.GenerateConstants();
             engine.callRows = MakeCallRows(engine.rows, engine.inputCount, engine.constants);
             engine.literalScoring = literal == 1;

@@ -22,6 +22,7 @@
 #include "formula/formula.h"
 #include "formula/program_file.h"
 #include "tests/console_case.h"
+#include "tests/random_programs.h"
 
 namespace {
 
@@ -30,45 +31,15 @@ constexpr int kRowsPerProgram = 12;
 
 struct Drawn {
     std::vector<std::uint8_t> program;
-    std::vector<float> values;  // as the program file holds them
+    std::vector<float> sample;  // the row its program file holds: inputs, then constants
     std::size_t inputCount;
-    std::vector<std::vector<float>> rows;  // inputs, then the file's constants
-    std::vector<float> compiled;           // the program's value on each row
+    std::vector<std::vector<float>> rows = {};  // inputs, then the file's constants
+    std::vector<float> compiled = {};           // the program's value on each row
 };
 
 using Random = std::mt19937;
 
 int Draw(Random& random, int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
-
-// Ordinary numbers mostly; zeros, infinities, NaN, huge, tiny and helper table edges often.
-float Value(Random& random) {
-    using L = std::numeric_limits<float>;
-    static const float special[] = {
-        0.0f,   -0.0f,           L::infinity(), -L::infinity(), L::quiet_NaN(), -L::quiet_NaN(), 3e38f,
-        -1e30f, L::denorm_min(), -L::min(),     5.0f,           -5.0f,          2.97f,           0.25f};
-    switch (Draw(random, 0, 4)) {
-        case 0:
-            return special[Draw(random, 0, std::size(special) - 1)];
-        case 1:
-            return std::ldexp(std::uniform_real_distribution<float>(-1, 1)(random), Draw(random, -130, 130));
-        default:
-            return std::uniform_real_distribution<float>(-6, 6)(random);
-    }
-}
-
-// Any opcode byte (24 and above are nops), operands now and then beyond 16384, where they wrap.
-std::vector<std::uint8_t> Program(Random& random, int columns) {
-    std::vector<std::uint8_t> program;
-    for (int n = Draw(random, 0, 30); n > 0; --n) {
-        const int opcode = Draw(random, 0, 49) == 0 ? Draw(random, 24, 255) : Draw(random, 0, 23);
-        const int operand =
-            Draw(random, 0, columns - 1) + (Draw(random, 0, 9) == 0 ? 16384 * Draw(random, 1, 3) : 0);
-        program.insert(program.end(),
-                       {static_cast<std::uint8_t>(opcode), static_cast<std::uint8_t>(operand >> 8),
-                        static_cast<std::uint8_t>(operand)});
-    }
-    return program;
-}
 
 // What a program file can show of a program: columns, not operands; no operand where none is read.
 std::vector<std::uint8_t> AsShown(std::vector<std::uint8_t> program) {
@@ -102,55 +73,43 @@ std::string Mismatch(const char* what, const Drawn& drawn, std::size_t row, floa
     return text.str();
 }
 
-// A program, the row values its file holds and how many of them are inputs.
-struct FileCase {
-    std::vector<std::uint8_t> program;
-    std::vector<float> sample;
-    std::size_t inputCount;
-};
-
-FileCase RandomCase(Random& random) {
+Drawn RandomCase(Random& random) {
     const int columns = Draw(random, 1, 8);
-    FileCase result{Program(random, columns), std::vector<float>(static_cast<std::size_t>(columns)), 0};
-    for (float& value : result.sample) value = Value(random);
-    result.inputCount = static_cast<std::size_t>(Draw(random, 0, columns));
-    return result;
+    Drawn drawn{RandomProgram(random, columns, true), std::vector<float>(static_cast<std::size_t>(columns)),
+                0};
+    for (float& value : drawn.sample) value = RandomValue(random);
+    drawn.inputCount = static_cast<std::size_t>(Draw(random, 0, columns));
+    return drawn;
 }
 
 // x0 * x0 ... / x0 ... with 3e38: only extended precision keeps the ninth power.
-FileCase WideRangeCase() {
-    FileCase result{{OP_LOAD, 0, 0}, {3e38f}, 1};
-    for (std::uint8_t op : {OP_MUL, OP_DIV}) {
-        for (int i = 0; i < 8; ++i) result.program.insert(result.program.end(), {op, 0, 0});
-    }
-    return result;
+Drawn WideRangeCase() {
+    Drawn drawn{{OP_LOAD, 0, 0}, {3e38f}, 1};
+    for (std::uint8_t op : {OP_MUL, OP_DIV})
+        for (int i = 0; i < 8; ++i) drawn.program.insert(drawn.program.end(), {op, 0, 0});
+    return drawn;
 }
 
 // Writes the program file as a run does, reads it back and checks (a) and (b) on the file's own row
 // and on rows of random inputs; returns the C source.
-std::string CheckFormula(Random& random, const FileCase& written, Drawn& drawn, CodeBuffer& buffer,
-                         std::string& failure) {
-    drawn.program = written.program;
-    drawn.inputCount = written.inputCount;
+std::string CheckFormula(Random& random, Drawn& drawn, CodeBuffer& buffer, std::string& failure) {
     std::vector<std::uint8_t> pool;
     std::string helpers, activations;
     BuildOpcodePool(Draw(random, 0, 0x7FF), pool, helpers, activations);
     const ProgramFile file = ParseProgramFile(
-        "p.cpp", EmitSource(drawn.program, written.sample, Value(random), helpers, activations));
+        "p.cpp", EmitSource(drawn.program, drawn.sample, RandomValue(random), helpers, activations));
     if (file.program != AsShown(drawn.program))
         failure = "recovered " + Text(file.program) + "from " + Text(drawn.program);
-    drawn.values = file.values;
     const Formula formula = MakeFormula(AnalyseProgram(file.program), file.values, drawn.inputCount);
     Compile(buffer, drawn.program);
     for (int r = 0; r < kRowsPerProgram; ++r) {
         std::vector<float> row = file.values;
-        for (std::size_t i = 0; i < drawn.inputCount && r > 0; ++i) row[i] = Value(random);
+        for (std::size_t i = 0; i < drawn.inputCount && r > 0; ++i) row[i] = RandomValue(random);
         drawn.rows.push_back(row);
         drawn.compiled.push_back(CallCompiled(buffer, row.data()));
         const float value = EvaluateFormula(formula, row.data());
-        if (failure.empty() && !Same(drawn.compiled.back(), value)) {
+        if (failure.empty() && !Same(drawn.compiled.back(), value))
             failure = Mismatch("formula", drawn, drawn.rows.size() - 1, drawn.compiled.back(), value);
-        }
     }
     return CSource(formula, drawn.inputCount, "p.cpp");
 }
@@ -160,9 +119,8 @@ using Model = float (*)(const float*);
 // Builds all sources as one shared library with the test build's C compiler, each under its own prefix.
 void* CompileModels(const std::vector<std::string>& sources, const std::string& directory) {
     std::string all;
-    for (std::size_t i = 0; i < sources.size(); ++i) {
+    for (std::size_t i = 0; i < sources.size(); ++i)
         all += boost::replace_all_copy(sources[i], "tarvo_", "m" + std::to_string(i) + "_");
-    }
     WriteFile(directory + "/models.c", all);
     const std::string command = std::string(TARVO_C_COMPILER) +
                                 " -std=c99 -pedantic -Wall -Wextra -Werror -O2 -fPIC -shared -o " +
@@ -176,12 +134,12 @@ TEST(FormulaTool, ReadsProgramFilesBackAndComputesAsTheCompiledProgram) {
     BuildSigmoidTable();
     Random random(20240701);
     CodeBuffer buffer;
-    std::vector<Drawn> drawn(kPrograms);
+    std::vector<Drawn> drawn;
     std::vector<std::string> sources;
     std::string failure;
-    for (std::size_t i = 0; i < drawn.size(); ++i) {
-        const FileCase written = i == 0 ? WideRangeCase() : RandomCase(random);
-        sources.push_back(CheckFormula(random, written, drawn[i], buffer, failure));
+    for (int i = 0; i < kPrograms; ++i) {
+        drawn.push_back(i == 0 ? WideRangeCase() : RandomCase(random));
+        sources.push_back(CheckFormula(random, drawn.back(), buffer, failure));
     }
     EXPECT_EQ(failure, "");
 

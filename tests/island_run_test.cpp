@@ -6,7 +6,6 @@
 #include <boost/filesystem.hpp>
 #include <map>
 #include <regex>
-#include <sstream>
 
 #include "tests/console_case.h"
 
@@ -18,36 +17,23 @@ namespace {
 const char kSettings[] = "22 serialization::archive 10 0 0 4 7 4 60 60 1 40 70 10 4 50 8 0 0 1000 1\n";
 const char kData[] = "-4,-52\n-3,-21\n-2,-6\n-1,-1\n0,0\n1,3\n2,14\n3,39\n4,84\n";
 
-// mpirun, allowed to run as root.
-std::vector<std::string> Mpirun() {
-#ifdef TARVO_MPIEXEC
-    return {"env", "OMPI_ALLOW_RUN_AS_ROOT=1", "OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1", TARVO_MPIEXEC};
-#else
-    return {};
-#endif
-}
-
-struct Outcome {
+// A `tarvo learn work ARGUMENTS` run in a fresh directory whose work/ holds these settings and data.
+struct LearnOutcome {
     ConsoleRun run;
-    std::string lines;  // the output with finish estimates masked
-    std::map<std::string, std::string> files;
+    std::string lines;                         // the output with finish estimates masked
+    std::map<std::string, std::string> files;  // of work/, by name
 };
 
-// Runs `tarvo learn work ARGUMENTS` with P processes (none: without mpirun) in a fresh directory.
-Outcome Learn(int processes, const std::vector<std::string>& arguments, const std::string& input = "",
-              const std::string& settings = kSettings, const std::string& data = kData) {
+LearnOutcome Learn(const std::string& settings, const std::string& data,
+                   const std::vector<std::string>& arguments, const std::string& input = "",
+                   const std::vector<std::string>& prefix = {}) {
     const std::string directory = MakeTemporaryDirectory();
     WriteFile(directory + "/work/settings.dat", settings);
     WriteFile(directory + "/work/data.dat", data);
-    std::vector<std::string> launcher;
-    if (processes > 0) {
-        launcher = Mpirun();
-        launcher.insert(launcher.end(), {"--oversubscribe", "-n", std::to_string(processes)});
-    }
     std::vector<std::string> words = {"learn", "work"};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    Outcome outcome;
-    outcome.run = RunProgram(directory, input, words, false, launcher);
+    LearnOutcome outcome;
+    outcome.run = RunProgram(directory, input, words, prefix);
     outcome.lines =
         std::regex_replace(outcome.run.output, std::regex("Estimated Finish:.*"), "Estimated Finish:");
     for (const auto& entry : fs::directory_iterator(directory + "/work"))
@@ -58,8 +44,21 @@ Outcome Learn(int processes, const std::vector<std::string>& arguments, const st
 
 #ifdef TARVO_MPIEXEC
 
+// mpirun with P processes, allowed to run as root.
+std::vector<std::string> Mpirun(int processes) {
+    std::vector<std::string> words = {"env", "OMPI_ALLOW_RUN_AS_ROOT=1", "OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1",
+                                      TARVO_MPIEXEC};
+    if (processes > 0) words.insert(words.end(), {"--oversubscribe", "-n", std::to_string(processes)});
+    return words;
+}
+
+LearnOutcome Islands(const std::vector<std::string>& arguments, const std::string& input = "",
+                     const std::string& settings = kSettings, const std::string& data = kData) {
+    return Learn(settings, data, arguments, input, Mpirun(3));
+}
+
 // Every file is the settings, the data or a whole program file of a generation that was reported.
-void ExpectWholeProgramFiles(const Outcome& outcome) {
+void ExpectWholeProgramFiles(const LearnOutcome& outcome) {
     for (const auto& [name, text] : outcome.files) {
         if (name == "settings.dat" || name == "data.dat") continue;
         std::smatch generation;
@@ -81,7 +80,7 @@ int PerfectGeneration(const std::string& lines) {
 TEST(IslandRun, OnlyTheFirstIslandSpeaksAndASeededRunRepeats) {
     const std::vector<std::string> arguments = {"--islands", "--seed",          "3", "--generations",
                                                 "8",         "--migrate-every", "2"};
-    const Outcome first = Learn(3, arguments), second = Learn(3, arguments);
+    const LearnOutcome first = Islands(arguments), second = Islands(arguments);
     EXPECT_EQ(first.run.status, 0) << first.run.errors;
     const std::regex line(
         "Using Settings\\.\nUsing Data\\.\nData file exists\\. \nTotal Rows\\. 9\nTotal Columns: 2\n"
@@ -96,12 +95,11 @@ TEST(IslandRun, OnlyTheFirstIslandSpeaksAndASeededRunRepeats) {
 
 TEST(IslandRun, APerfectFitOnAnotherIslandEndsAll) {
     // Without migrants island 0 runs as a single run of the same seed, which fits no sooner.
-    const Outcome islands = Learn(3, {"--islands", "--migrants", "0", "--seed", "6"});
-    const Outcome single = Learn(0, {"--seed", "6"});
+    const LearnOutcome islands = Islands({"--islands", "--migrants", "0", "--seed", "6"});
     const int generation = PerfectGeneration(islands.lines);
     ASSERT_GE(generation, 0) << islands.lines;
-    const int alone = PerfectGeneration(single.lines);
-    EXPECT_TRUE(alone < 0 || alone > generation) << single.lines;
+    const int alone = PerfectGeneration(Learn(kSettings, kData, {"--seed", "6"}).lines);
+    EXPECT_TRUE(alone < 0 || alone > generation);
     EXPECT_EQ(islands.run.status, 0);
     EXPECT_TRUE(boost::ends_with(islands.lines, "with fitness:0\nGeneration Completed: " +
                                                     std::to_string(generation) + "\nEngine Stopped\n"))
@@ -111,19 +109,16 @@ TEST(IslandRun, APerfectFitOnAnotherIslandEndsAll) {
 // Island 0 without a run to start (mpirun starts it apart, before the ":"): no island starts, and
 // none waits for it. Island 0 says why; island 1 says what it would have said, on standard error.
 TEST(IslandRun, NoIslandStartsUnlessAllCan) {
-    std::vector<std::string> launcher = Mpirun();
+    std::vector<std::string> launcher = Mpirun(0);
     launcher.insert(launcher.end(),
                     {"-n", "1", TARVO_EXE, "learn", "elsewhere", "--islands", ":", "-n", "1"});
-    const std::string directory = MakeTemporaryDirectory();
-    WriteFile(directory + "/work/settings.dat", kSettings);
-    WriteFile(directory + "/work/data.dat", kData);
-    const ConsoleRun run = RunProgram(directory, "", {"learn", "work", "--islands"}, false, launcher);
-    fs::remove_all(directory);
-    EXPECT_NE(run.status, 0);
-    EXPECT_EQ(run.output, "No Settings Created. Create Settings: '3'\n");
-    EXPECT_NE(run.errors.find("island 1: Total Columns: 2\nisland 1: Another island could not start.\n"),
-              std::string::npos)
-        << run.errors;
+    const LearnOutcome outcome = Learn(kSettings, kData, {"--islands"}, "", launcher);
+    EXPECT_NE(outcome.run.status, 0);
+    EXPECT_EQ(outcome.run.output, "No Settings Created. Create Settings: '3'\n");
+    EXPECT_NE(
+        outcome.run.errors.find("island 1: Total Columns: 2\nisland 1: Another island could not start.\n"),
+        std::string::npos)
+        << outcome.run.errors;
 }
 
 // mpirun stops passing output on at once when it is interrupted, sends SIGTERM a second later and
@@ -132,54 +127,18 @@ TEST(IslandRun, NoIslandStartsUnlessAllCan) {
 TEST(IslandRun, AnInterruptedRunEndsOnEveryIslandWithFilesWhole) {
     std::string rows;
     for (int i = 0; i < 100000; ++i) rows += std::to_string(i) + "," + std::to_string(i % 977) + ".5\n";
-    const Outcome outcome =
-        Learn(3, {"--islands"}, "~wait Generation Completed: 2\n~signal INT\n",
-              "22 serialization::archive 10 0 0 4 2047 4 60 60 2 100000 70 30 200 100 12 0 0 "
-              "1000 1\n",
-              rows);
+    const LearnOutcome outcome = Islands(
+        {"--islands"}, "~wait Generation Completed: 2\n~signal INT\n",
+        "22 serialization::archive 10 0 0 4 2047 4 60 60 2 100000 70 30 200 100 12 0 0 1000 1\n", rows);
     EXPECT_NE(outcome.run.status, 0);
     EXPECT_TRUE(boost::ends_with(outcome.lines, "\nEngine Stopped\n")) << outcome.lines;
     ExpectWholeProgramFiles(outcome);
 }
 
-// The README's island run, on a copy of the example it names: "cp -r examples/FOLDER COPY", then
-// "mpirun ... build/x86_64/tarvo learn COPY ...".
-TEST(IslandRun, TheReadmesCommandsWork) {
-    std::istringstream readme(ReadFile(TARVO_SOURCE_DIR "/README.md"));
-    std::vector<std::string> copy, command;
-    bool inSection = false;
-    for (std::string line; std::getline(readme, line);) {
-        if (boost::starts_with(line, "## ")) inSection = line == "## Island runs over MPI";
-        if (!inSection || !boost::starts_with(line, "    ")) continue;
-        std::vector<std::string> words;
-        boost::split(words, line.substr(4), boost::is_any_of(" "), boost::token_compress_on);
-        if (words[0] == "cp") copy = words;
-        if (words[0] == "mpirun") command = words;
-    }
-    ASSERT_EQ(copy.size(), 4u);
-    const auto program = std::find(command.begin(), command.end(), "build/x86_64/tarvo");
-    ASSERT_NE(program, command.end());
-    const std::string directory = MakeTemporaryDirectory(),
-                      work = directory + "/" + fs::path(copy[3]).filename().string();
-    fs::create_directory(work);
-    for (const auto& file : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / copy[2]))
-        fs::copy_file(file.path(), work + "/" + file.path().filename().string());
-    std::vector<std::string> launcher = {"env", "OMPI_ALLOW_RUN_AS_ROOT=1",
-                                         "OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1", TARVO_MPIEXEC};
-    launcher.insert(launcher.end(), command.begin() + 1, program);
-    std::vector<std::string> arguments(program + 1, command.end());
-    std::replace(arguments.begin(), arguments.end(), copy[3], work);
-    const ConsoleRun run = RunProgram(directory, "", arguments, false, launcher);
-    EXPECT_EQ(run.status, 0) << run.errors;
-    EXPECT_TRUE(boost::ends_with(run.output, "\nEngine Stopped\n")) << run.output;
-    EXPECT_TRUE(fs::exists(work + "/program0.cpp"));
-    fs::remove_all(directory);
-}
-
 #else
 
 TEST(IslandRun, IsNotAvailableWithoutMpi) {
-    const Outcome outcome = Learn(0, {"--islands"});
+    const LearnOutcome outcome = Learn(kSettings, kData, {"--islands"});
     EXPECT_EQ(outcome.run.status, 2);
     EXPECT_EQ(outcome.run.output, "");
     EXPECT_EQ(outcome.run.errors, "tarvo: --islands is not available: this tarvo was built without MPI\n");

@@ -1,10 +1,8 @@
-// Island runs without MPI: migration between populations, and the meeting after each generation's
-// scoring driven through links that play the other islands' part.
+// Migration between island populations, without MPI; tests/island_run_test.cpp runs islands under
+// mpirun.
 #include "engine/islands.h"
 
 #include <gtest/gtest.h>
-
-#include <limits>
 
 #include "tests/engine_test_support.h"
 
@@ -12,15 +10,11 @@ namespace {
 
 constexpr float kUnrecorded = -1;
 
-// A population of distinct one-instruction programs, recorded with these fitnesses in order.
+// A fresh engine's population: distinct one-instruction programs, recorded with these fitnesses in
+// order.
 void Score(CEngine& e, const std::vector<float>& fitnesses) {
     e.settings = SmallSettings();
-    e.population.clear();
-    e.fitnessIndex.clear();
-    e.fitnessSum = 0;
-    e.fitnessCount = 0;
     e.bestFitness = e.settings.worstFitness;
-    e.maxFitness = 0;
     for (std::size_t p = 0; p < fitnesses.size(); ++p) {
         e.population.push_back(MakeProgram({{0, static_cast<int>(p)}}));
         const float w = fitnesses[p];
@@ -80,159 +74,6 @@ TEST(Migration, TheBestReplaceTheWorst) {
         EXPECT_EQ(e.bestFitness, best);
         EXPECT_EQ(e.maxFitness, max);
     }
-}
-
-TEST(Migration, TheBestLeaveAsBytesAndArriveWhole) {
-    CEngine e;
-    Score(e, {5, kUnrecorded, 1, 9, 3});
-    const std::vector<Migrant> best = BestMigrants(e, 3);
-    ASSERT_EQ(best.size(), 3u);
-    EXPECT_EQ(best[0].program, e.population[2]);
-    EXPECT_EQ(best[2].fitness, 5);
-    EXPECT_EQ(BestMigrants(e, 9).size(), 4u) << "only recorded programs leave";
-
-    const Bytes bytes = PackMigrants(best);
-    EXPECT_EQ(bytes.size(), 4u + 3 * (4 + 4 + 3));
-    const std::vector<Migrant> back = UnpackMigrants(bytes);
-    ASSERT_EQ(back.size(), best.size());
-    for (std::size_t k = 0; k < back.size(); ++k) {
-        EXPECT_EQ(back[k].program, best[k].program);
-        EXPECT_EQ(back[k].fitness, best[k].fitness);
-    }
-    Bytes cut(bytes.begin(), bytes.end() - 1), longer = bytes, partial = PackMigrants({{{0, 0}, 1}});
-    longer.push_back(0);
-    for (const Bytes& malformed : {cut, longer, partial, Bytes{1, 0}})
-        EXPECT_THROW(UnpackMigrants(malformed), std::runtime_error);
-}
-
-// Plays the other islands: they may have stopped, and may hold a better program.
-class ScriptedLink : public IslandLink {
-  public:
-    int island = 0;
-    bool othersStopped = false;
-    Best othersBest{std::numeric_limits<float>::infinity(), 1};
-    Program othersProgram = MakeProgram({{0, 0}, {3, 2}});
-    std::vector<Migrant> incoming = Migrants({0.25f});
-    std::vector<Migrant> outgoing;
-    std::vector<std::string> calls;
-
-    int Island() const override { return island; }
-    int Islands() const override { return 3; }
-    std::uint32_t FirstIslands(std::uint32_t value) override { return value; }
-    bool AnyIsland(bool value) override {
-        calls.push_back("AnyIsland");
-        return value || othersStopped;
-    }
-    Best BestIsland(float fitness) override {
-        calls.push_back("BestIsland");
-        return fitness <= othersBest.fitness ? Best{fitness, island} : othersBest;
-    }
-    Bytes SendToFirst(int from, const Bytes& bytes) override {
-        calls.push_back("SendToFirst " + std::to_string(from));
-        EXPECT_EQ(bytes.empty(), from != island);
-        if (island != 0) return {};
-        return from == 0 ? bytes : othersProgram;
-    }
-    Bytes PassAround(const Bytes& bytes) override {
-        calls.push_back("PassAround");
-        outgoing = UnpackMigrants(bytes);
-        return PackMigrants(incoming);
-    }
-    void Abort(int) override { ADD_FAILURE() << "Abort"; }
-};
-
-TEST(IslandMeeting, AgreesOnHowEachGenerationEnds) {
-    constexpr float kNone = std::numeric_limits<float>::infinity();
-    using End = GenerationEnd;
-    const std::vector<std::string> met = {"AnyIsland", "BestIsland"};
-    const struct {
-        int island, generation;
-        End alone;
-        bool othersStopped;
-        IslandLink::Best othersBest;
-        End end;
-        std::vector<std::string> calls;  // after AnyIsland and BestIsland
-        float reported;                  // kNone: nothing
-        bool migrated;
-    } cases[] = {
-        {0, 0, End::Next, false, {kNone, 1}, End::Next, {"SendToFirst 0"}, 2, false},
-        {0, 4, End::Next, false, {3, 1}, End::Next, {"SendToFirst 0", "PassAround"}, 2, true},
-        {0, 9, End::Next, false, {1, 2}, End::Next, {"SendToFirst 2", "PassAround"}, 1, true},
-        {0, 4, End::Last, false, {kNone, 1}, End::Last, {"SendToFirst 0"}, 2, false},
-        {0, 2, End::Next, false, {0, 2}, End::PerfectFit, {"SendToFirst 2"}, 0, false},
-        {1, 4, End::Next, false, {3, 2}, End::Next, {"SendToFirst 1", "PassAround"}, kNone, true},
-        {2, 1, End::PerfectFit, false, {1, 0}, End::PerfectFit, {"SendToFirst 2"}, kNone, false},
-        {0, 0, End::Next, true, {0, 2}, End::Stopped, {}, kNone, false},
-        {0, 0, End::Stopped, false, {0, 2}, End::Stopped, {}, kNone, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE("case of island " + std::to_string(c.island) + ", generation " +
-                     std::to_string(c.generation));
-        CEngine e;
-        RecordingReporter reporter;
-        e.reporter = &reporter;
-        Score(e, {5, c.alone == End::PerfectFit ? 0.0f : 2.0f, 9});
-        e.bestProgram = e.population[1];
-        ScriptedLink link;
-        link.island = c.island;
-        link.othersStopped = c.othersStopped;
-        link.othersBest = c.othersBest;
-        IslandMeeting meeting(link, {5, 2});
-        EXPECT_EQ(meeting.AfterScoring(e, c.generation, c.alone), c.end);
-
-        std::vector<std::string> calls = c.end == End::Stopped ? std::vector<std::string>{"AnyIsland"} : met;
-        calls.insert(calls.end(), c.calls.begin(), c.calls.end());
-        EXPECT_EQ(link.calls, calls);
-        EXPECT_EQ(reporter.fitnesses,
-                  c.reported == kNone ? std::vector<float>{} : std::vector<float>{c.reported});
-        if (!reporter.sources.empty()) {  // the best island's program
-            const char* body = c.othersBest.fitness < 2 ? "\t_asm  fmul dword ptr [ecx+8]\n"
-                                                        : "\t_asm  fld dword ptr [eax+4]\n";
-            EXPECT_NE(reporter.sources[0].find(body), std::string::npos);
-            EXPECT_EQ(reporter.Calls(),
-                      std::vector<std::string>{"NewBestFit " + std::to_string(c.generation)});
-        }
-        EXPECT_EQ(Holders(e)[2], c.migrated ? "m0" : "p2");
-        EXPECT_EQ(link.outgoing.size(), c.migrated ? 2u : 0u);
-    }
-}
-
-// One island alone, passing nothing: a single run that reports each generation's best once.
-TEST(IslandMeeting, OneIslandWithoutMigrantsRunsAsASingleRun) {
-    struct Alone : ScriptedLink {
-        Alone() { othersBest.island = 0; }
-    } link;
-    DataTable table;
-    for (int x = 0; x < 12; ++x) table.push_back({float(x), float(x * x) * 0.37f + 0.11f * float(x % 3)});
-    CSettingsSerializer settings = SmallSettings();
-    settings.generations = 4;
-    CEngine single, island;
-    RecordingReporter alone, met;
-    single.Initialise(alone, settings, table, 11u);
-    RunCoordinator(&single);
-    island.Initialise(met, settings, table, 11u);
-    IslandMeeting meeting(link, {1, 0});
-    island.meeting = &meeting;
-    RunCoordinator(&island);
-
-    // A single run's reports with only the last new best of each generation kept.
-    std::vector<std::string> calls;
-    std::vector<float> fitnesses;
-    std::vector<std::string> sources;
-    const std::vector<std::string> all = alone.Calls();
-    for (std::size_t k = 0, best = 0; k < all.size(); ++k) {
-        const bool isBest = all[k].rfind("NewBestFit", 0) == 0;
-        if (isBest) ++best;
-        if (isBest && k + 1 < all.size() && all[k + 1].rfind("NewBestFit", 0) == 0) continue;
-        calls.push_back(all[k]);
-        if (!isBest) continue;
-        fitnesses.push_back(alone.fitnesses[best - 1]);
-        sources.push_back(alone.sources[best - 1]);
-    }
-    EXPECT_GT(all.size(), calls.size()) << "some generation has more than one new best";
-    EXPECT_EQ(met.Calls(), calls);
-    EXPECT_EQ(met.fitnesses, fitnesses);
-    EXPECT_EQ(met.sources, sources);
 }
 
 }  // namespace

@@ -32,9 +32,7 @@ struct ReferenceMachine {
     }
     long double Pop() { return depth == 0 ? kNaN : slots[--depth]; }
     long double& Top() {
-        if (depth == 0) {
-            slots[depth++] = kNaN;
-        }
+        if (depth == 0) slots[depth++] = kNaN;
         return slots[depth - 1];
     }
     static long double Arithmetic(int op, long double a, long double b) {  // add, sub, mul, div
@@ -52,9 +50,7 @@ struct ReferenceMachine {
             const long double top = Pop();
             Top() = Arithmetic(opcode - OP_ADDP, Top(), top);
         } else if (opcode <= OP_TANH) {
-            if (opcode % 2 == 1) {
-                Push(column);
-            }
+            if (opcode % 2 == 1) Push(column);
             const auto argument = static_cast<float>(Pop());  // helpers take and give floats
             Push(helpers[(opcode - OP_EXP_INPUT) / 2](argument));
         }
@@ -80,16 +76,13 @@ inline std::vector<std::uint8_t> RandomProgram(std::mt19937& random, int columns
                 draw < 96 ? draw % 24 : std::uniform_int_distribution<int>(24, 255)(random));
         } while (!stackFaults && !FaultFree(opcode, depth.depth));
         int operand = std::uniform_int_distribution<int>(0, columns - 1)(random);
-        if (std::uniform_int_distribution<int>(0, 9)(random) == 0) {
+        if (std::uniform_int_distribution<int>(0, 9)(random) == 0)
             operand += 16384 * std::uniform_int_distribution<int>(1, 3)(random);  // wraps to the same column
-        }
         program.insert(program.end(),
                        {opcode, static_cast<std::uint8_t>(operand >> 8), static_cast<std::uint8_t>(operand)});
         depth.Step(opcode, 0.0f);
     }
-    if (!stackFaults && depth.depth == 0) {
-        program.insert(program.end(), {OP_LOAD, 0, 0});
-    }
+    if (!stackFaults && depth.depth == 0) program.insert(program.end(), {OP_LOAD, 0, 0});
     return program;
 }
 
@@ -100,13 +93,10 @@ inline float RandomValue(std::mt19937& random) {
         5.0f,  -5.0f,  3.0f,    Limits::max(), Limits::quiet_NaN(), Limits::denorm_min(),
         1e20f, -3e38f, -1e-40f, Limits::min()};
     const int kind = std::uniform_int_distribution<int>(0, 9)(random);
-    if (kind < 2) {
+    if (kind < 2)
         return specials[std::uniform_int_distribution<std::size_t>(0, std::size(specials) - 1)(random)];
-    }
-    if (kind < 4) {
+    if (kind < 4)
         return std::ldexp(std::uniform_real_distribution<float>(-1.0f, 1.0f)(random),
                           std::uniform_int_distribution<int>(-140, 127)(random));
-    }
     return std::uniform_real_distribution<float>(-6.0f, 6.0f)(random);
 }
-

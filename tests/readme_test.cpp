@@ -1,6 +1,7 @@
-// The README's examples work as written: the commands of its Examples section, run on a copy of
-// every example folder (the folder it names replaced by each in turn), start a run that learns and
-// ends by itself, on the console and without one.
+// The README's commands work as written: those of its Examples section on a copy of every example
+// folder (the folder it names replaced by each in turn), on the console and without one, and its
+// island run under mpirun on a copy of the example it names. Each starts a run that learns and
+// ends by itself.
 #include <gtest/gtest.h>
 
 #include <boost/algorithm/string.hpp>
@@ -13,78 +14,88 @@ namespace fs = boost::filesystem;
 
 namespace {
 
-// The indented lines of the README's Examples section.
-std::vector<std::string> ExampleLines() {
-    std::istringstream readme(ReadFile(TARVO_SOURCE_DIR "/README.md"));
-    std::vector<std::string> lines;
-    bool inSection = false;
-    for (std::string line; std::getline(readme, line);) {
-        if (boost::starts_with(line, "## ")) inSection = line == "## Examples";
-        if (inSection && boost::starts_with(line, "    ")) lines.push_back(line.substr(4));
-    }
-    return lines;
-}
-
 struct Invocation {
-    std::vector<std::string> arguments;
+    std::vector<std::string> launcher, arguments;  // what comes before the program, and after it
     std::string input;  // console input; "q" waits until the run has ended, as the README says
 };
 
+// "cp -r examples/FOLDER COPY", then the commands that run the program ("scripts/run ..." or
+// "... build/x86_64/tarvo ..."), each followed by its console input.
 struct Example {
-    std::string folder, copy;  // from "cp -r examples/FOLDER COPY"
+    std::string folder, copy;
     std::vector<Invocation> invocations;
 };
 
-Example ParseExample(const std::vector<std::string>& lines) {
+Example ReadExample(const std::string& title) {
     Example example;
-    for (const std::string& line : lines) {
-        std::vector<std::string> words;
-        boost::split(words, line, boost::is_any_of(" "), boost::token_compress_on);
+    bool inSection = false;
+    std::istringstream readme(ReadFile(TARVO_SOURCE_DIR "/README.md"));
+    for (std::string line; std::getline(readme, line);) {
+        if (boost::starts_with(line, "## ")) inSection = line == "## " + title;
+        if (!inSection || !boost::starts_with(line, "    ")) continue;
+        const std::vector<std::string> words = Words(line);
+        const auto program = std::find_if(words.begin(), words.end(), [](const std::string& word) {
+            return word == "scripts/run" || word == "build/x86_64/tarvo";
+        });
         if (words.size() == 4 && words[0] == "cp" && words[1] == "-r") {
             example.folder = fs::path(words[2]).filename().string();
             example.copy = words[3];
-        } else if (words[0] == "scripts/run") {
-            example.invocations.push_back({{words.begin() + 1, words.end()}, ""});
+        } else if (program != words.end()) {
+            example.invocations.push_back({{words.begin(), program}, {program + 1, words.end()}, ""});
         } else if (!example.invocations.empty()) {
-            example.invocations.back().input += (line == "q" ? "~wait Engine Stopped\n" : "") + line + "\n";
+            example.invocations.back().input +=
+                (line == "    q" ? "~wait Engine Stopped\n" : "") + line.substr(4) + "\n";
         }
     }
     return example;
 }
 
-std::string Substituted(std::string text, const Example& example, const std::string& folder,
-                        const std::string& copy) {
-    boost::replace_all(text, example.copy, copy);
-    boost::replace_all(text, example.folder, folder);
-    return text;
+// Runs the example's commands on a copy of examples/FOLDER, `mpirun` as the build found it.
+void RunOn(const Example& example, const std::string& folder, const std::vector<std::string>& mpirun = {}) {
+    const std::string directory = MakeTemporaryDirectory(), copy = directory + "/" + folder;
+    CopyFolder(TARVO_SOURCE_DIR "/examples/" + folder, copy);
+    const auto substituted = [&](std::string text) {
+        boost::replace_all(text, example.copy, copy);
+        return boost::replace_all_copy(text, example.folder, folder);
+    };
+    for (const Invocation& invocation : example.invocations) {
+        std::vector<std::string> arguments, launcher = mpirun;
+        for (const std::string& argument : invocation.arguments) arguments.push_back(substituted(argument));
+        if (!mpirun.empty())
+            launcher.insert(launcher.end(), invocation.launcher.begin() + 1, invocation.launcher.end());
+        SCOPED_TRACE(folder + ": " + boost::join(arguments, " "));
+        const ConsoleRun run = RunProgram(directory, substituted(invocation.input), arguments, launcher);
+        EXPECT_EQ(run.status, 0) << run.errors;
+        EXPECT_EQ(run.timedOut, "");
+        EXPECT_NE(run.output.find("\nEngine Started\nNew Best Fit for generation 0"), std::string::npos)
+            << run.output;
+        EXPECT_TRUE(boost::ends_with(run.output, "\nEngine Stopped\n")) << run.output;
+        EXPECT_TRUE(fs::exists(copy + "/program0.cpp"));
+    }
+    fs::remove_all(directory);
 }
 
 TEST(Readme, ExamplesLearnOnACopyOfEveryExampleFolder) {
-    const Example example = ParseExample(ExampleLines());
+    const Example example = ReadExample("Examples");
     ASSERT_FALSE(example.folder.empty()) << "no cp -r examples/... in the Examples section";
     ASSERT_EQ(example.invocations.size(), 2u) << "one console run and one without a console";
-    for (const auto& entry : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / "examples")) {
-        const std::string folder = entry.path().filename().string();
-        const std::string directory = MakeTemporaryDirectory(), copy = directory + "/" + folder;
-        fs::create_directory(copy);
-        for (const auto& file : fs::directory_iterator(entry.path()))
-            fs::copy_file(file.path(), copy + "/" + file.path().filename().string());
-        for (const Invocation& invocation : example.invocations) {
-            std::vector<std::string> arguments;
-            for (const std::string& argument : invocation.arguments)
-                arguments.push_back(Substituted(argument, example, folder, copy));
-            SCOPED_TRACE(folder + ": scripts/run " + boost::join(arguments, " "));
-            const ConsoleRun run =
-                RunProgram(directory, Substituted(invocation.input, example, folder, copy), arguments);
-            EXPECT_EQ(run.status, 0);
-            EXPECT_EQ(run.timedOut, "");
-            EXPECT_NE(run.output.find("\nEngine Started\nNew Best Fit for generation 0"), std::string::npos)
-                << run.output;
-            EXPECT_TRUE(boost::ends_with(run.output, "\nEngine Stopped\n")) << run.output;
-            EXPECT_TRUE(fs::exists(copy + "/program0.cpp"));
-        }
-        fs::remove_all(directory);
-    }
+    for (const auto& entry : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / "examples"))
+        RunOn(example, entry.path().filename().string());
 }
+
+#ifdef TARVO_MPIEXEC
+TEST(Readme, TheIslandRunWorks) {
+    Example example = ReadExample("Island runs over MPI");
+    auto& invocations = example.invocations;  // but "scripts/run --version"
+    invocations.erase(
+        std::remove_if(invocations.begin(), invocations.end(),
+                       [](const Invocation& invocation) { return invocation.launcher.empty(); }),
+        invocations.end());
+    ASSERT_EQ(invocations.size(), 1u);
+    ASSERT_EQ(invocations[0].launcher[0], "mpirun");
+    RunOn(example, example.folder,
+          {"env", "OMPI_ALLOW_RUN_AS_ROOT=1", "OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1", TARVO_MPIEXEC});
+}
+#endif
 
 }  // namespace

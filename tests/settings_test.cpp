@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <boost/archive/archive_exception.hpp>
-#include <boost/archive/text_iarchive.hpp>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <sstream>
+
+#include "tests/console_case.h"
 
 namespace {
 
@@ -21,16 +22,6 @@ std::string Written(const CSettingsSerializer& record) {
 
 bool SameBits(const CSettingsSerializer& a, const CSettingsSerializer& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-TEST(SettingsFile, WritesOneLineWithHeaderAndSixteenValues) {
-    EXPECT_EQ(Written(kExample),
-              "22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2\n");
-    CSettingsSerializer odd{
-        -3, 0, static_cast<RandomAlgorithm>(7), -1, 0, -2, 0, 0.3f, 12.5f, -4, 0.5f, 0, -1, -2, 1e-5f, 3};
-    EXPECT_EQ(Written(odd),
-              "22 serialization::archive 10 0 0 -3 0 7 -1 0 -2 0 0.30000001 12.5 -4 0.5 0 -1 -2 "
-              "9.9999997e-06 3\n");
 }
 
 TEST(SettingsFile, RoundTripsEveryValueBitForBit) {
@@ -48,58 +39,20 @@ TEST(SettingsFile, RoundTripsEveryValueBitForBit) {
         std::istringstream in(Written(record));
         EXPECT_TRUE(SameBits(ReadSettings(in), record)) << Written(record);
     }
-}
-
-TEST(SettingsFile, NotANumberComesBack) {
     CSettingsSerializer record = kExample;
     record.worstFitness = std::numeric_limits<float>::quiet_NaN();
     std::istringstream in(Written(record));
     EXPECT_TRUE(std::isnan(ReadSettings(in).worstFitness));
 }
 
-TEST(SettingsFile, OurFileLoadsThroughTheSerializationLibrary) {
-    std::istringstream in(Written(kExample));
-    boost::archive::text_iarchive archive(in);
-    CSettingsSerializer loaded{};
-    archive >> loaded;
-    EXPECT_TRUE(SameBits(loaded, kExample));
-}
-
 TEST(SettingsFile, RefusesWithTheArchiveMessages) {
-    const struct {
-        const char* text;
-        const char* message;
-    } cases[] = {
-        {"", "invalid signature"},
-        {"22 serialization::archivf 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "invalid signature"},
-        {"23 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "invalid signature"},
-        {"x serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "invalid signature"},
-        {"22 serialization::archive 11 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "unsupported version"},
-        {"22 serialization::archive 18 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "unsupported version"},
-        {"22 serialization::archive", "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000",
-         "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2x",
-         "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 7x 10 5 50 20 0 0 1000 2",
-         "input stream error"},
-        {"22 serialization::archive 10 0 0 4.5 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 2",
-         "input stream error"},
-        {"22 serialization::archive 10 0 0 4 2047 4 100 50 2 100 70 10 5 50 20 0 0 1000 4294967296",
-         "input stream error"},
-    };
-    for (const auto& c : cases) {
-        std::istringstream in(c.text);
+    for (const auto& c : DataCases("settings_refusals.txt")) {
+        std::istringstream in(c[1]);
         try {
             ReadSettings(in);
-            ADD_FAILURE() << "loaded: " << c.text;
+            ADD_FAILURE() << "loaded: " << c[1];
         } catch (const boost::archive::archive_exception& error) {
-            EXPECT_STREQ(error.what(), c.message) << c.text;
+            EXPECT_EQ(error.what(), c[0]) << c[1];
         }
     }
 }

@@ -27,29 +27,24 @@ struct Path {
     float (*evaluate)(const std::uint8_t* program, std::size_t length, const float* row);
 };
 
-float CompiledCode(const std::uint8_t* program, std::size_t length, const float* row) {
-    static CodeBuffer buffer;  // reused, as the engine reuses its buffers
-    Compile(buffer, program, length);
-    return CallCompiled(buffer, row);
-}
-
-float LivePart(const std::uint8_t* program, std::size_t length, const float* row) {
-    return EvaluateLive(AnalyseProgram(program, length), row);
-}
-
-// The row kernel reads four rows at a time; with a stride of 0 they are all this one row.
-float RowKernelPath(const std::uint8_t* program, std::size_t length, const float* row) {
-    static RowKernel kernel;
-    float values[4];
-    kernel.Prepare(0, AnalyseProgram(program, length));
-    kernel.Run(0, row, 0, 1, values);
-    return values[0];
-}
-
 const Path kPaths[] = {
-    {"compiled code", CompiledCode},
-    {"live part", LivePart},
-    {"row kernel", RowKernelPath},
+    {"compiled code",
+     [](const std::uint8_t* program, std::size_t length, const float* row) {
+         static CodeBuffer buffer;  // reused, as the engine reuses its buffers
+         Compile(buffer, program, length);
+         return CallCompiled(buffer, row);
+     }},
+    {"live part", [](const std::uint8_t* program, std::size_t length,
+                     const float* row) { return EvaluateLive(AnalyseProgram(program, length), row); }},
+    // The row kernel reads four rows at a time; with a stride of 0 they are all this one row.
+    {"row kernel",
+     [](const std::uint8_t* program, std::size_t length, const float* row) {
+         static RowKernel kernel;
+         float values[4];
+         kernel.Prepare(0, AnalyseProgram(program, length));
+         kernel.Run(0, row, 0, 1, values);
+         return values[0];
+     }},
 };
 
 float* GuardedRow() {
@@ -85,10 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const float first = kPaths[0].evaluate(program, length, row);
     for (const Path& path : kPaths) {
         const float value = path.evaluate(program, length, row);
-        if (!Same(value, first)) {
-            std::fprintf(stderr, "%s gives %a, %s gives %a\n", kPaths[0].name, first, path.name, value);
-            std::abort();
-        }
+        if (Same(value, first)) continue;
+        std::fprintf(stderr, "%s gives %a, %s gives %a\n", kPaths[0].name, first, path.name, value);
+        std::abort();
     }
     return 0;
 }

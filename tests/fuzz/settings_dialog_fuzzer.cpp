@@ -12,32 +12,28 @@
 #include "workspace/settings.h"
 #include "workspace/settings_dialog.h"
 
-namespace {
+static std::string directory;  // a fresh one, made once
 
-const std::string& Directory() {
-    static const std::string directory = [] {
-        char pattern[] = "/tmp/tarvo-fuzz-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        return std::string(pattern);
-    }();
-    return directory;
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char pattern[] = "/tmp/tarvo-fuzz-XXXXXX";
+    if (!mkdtemp(pattern)) std::abort();
+    directory = pattern;
+    return 0;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream words(std::string(reinterpret_cast<const char*>(data), size));
     std::ostringstream printed;
     std::streambuf* const input = std::cin.rdbuf(words.rdbuf());
     std::streambuf* const output = std::cout.rdbuf(printed.rdbuf());
-    unlink(SettingsPath(Directory()).c_str());
+    unlink(SettingsPath(directory).c_str());
     try {
-        CreateSettings(Directory());
+        CreateSettings(directory);
     } catch (const std::exception&) {  // what the command loop prints
     }
     std::cin.rdbuf(input);
     std::cout.rdbuf(output);
     std::cin.clear();
-    if (SettingsFileExists(Directory())) LoadSettings(Directory());  // throws if it does not load
+    if (SettingsFileExists(directory)) LoadSettings(directory);  // throws if it does not load
     return 0;
 }
