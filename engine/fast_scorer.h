@@ -45,7 +45,6 @@ class alignas(64) FastScorer {
     // fitness[i] for programs[i].
     void Score(const std::vector<std::uint8_t>* const* programs, std::size_t count, float* fitness);
 
-    FitnessCache& OwnCache() { return own_; }
     ScoringCounts counts;
     // Both on in learning; the benchmark measures the kernel without them.
     bool useCache = true;
