@@ -43,9 +43,9 @@ void CTarvoUI::BreedingStopped() {
 
 void CTarvoUI::Tick() { std::cout << "*"; }
 
-void CTarvoUI::EngineStarted(int totalGenerations) {
+void CTarvoUI::EngineStarted(int generations) {
     currentGeneration = 0;
-    this->totalGenerations = totalGenerations;
+    totalGenerations = generations;
     runFailed = false;
     programFileFailed = false;
     Line("Engine Started");

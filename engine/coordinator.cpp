@@ -83,7 +83,7 @@ CallRows DrawTournamentRows(CEngine& e) {
         const std::uint64_t count =
             e.rows.size() * TruncatedPercent(e.settings.tournamentDataPercent) / 100 + 1;
         const int last = static_cast<int>(e.rows.size()) - 1;
-        picks.reserve(count);
+        picks.reserve(static_cast<std::size_t>(count));  // the settings check bounded it by memory
         for (std::uint64_t k = 0; k < count; ++k)
             picks.push_back(static_cast<std::size_t>(e.generators[0]->NextInt(0, last)));
     }

@@ -43,7 +43,7 @@ struct IslandOptions {
 
 class IslandMeeting : public GenerationMeeting {
   public:
-    IslandMeeting(IslandLink& link, IslandOptions options) : link(link), options(options) {}
+    IslandMeeting(IslandLink& islands, IslandOptions every) : link(islands), options(every) {}
     GenerationEnd AfterScoring(CEngine& e, int g, GenerationEnd alone) override;
 
   private:
