@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/command_loop.h"
+#include "workspace/version.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ int RunTarvo(int argc, char** argv) {
             std::cout << kHelp;
             return 0;
         case CommandLine::Version:
-            std::cout << "tarvo " TARVO_VERSION "\n";
+            std::cout << "tarvo " << kTarvoVersion << "\n";
             return 0;
         case CommandLine::Usage:
             break;

@@ -10,6 +10,7 @@
 #include "workspace/file_replacement.h"
 #include "workspace/settings.h"
 #include "workspace/settings_dialog.h"
+#include "workspace/version.h"
 #include "workspace/working_directory.h"
 
 namespace {
@@ -118,7 +119,7 @@ Next Run(const std::string& word) {
 
 int RunCommandLoop() {
     PrepareLearning();
-    PrintLine("Welcome to Tarvo 3.00.  Press '?' or 'help' for help.");
+    PrintLine(std::string("Welcome to Tarvo ") + kTarvoVersion + ".  Press '?' or 'help' for help.");
     std::string word;
     while (ReadWord(word)) {
         const Next next = Run(boost::algorithm::to_lower_copy(word, std::locale::classic()));

@@ -19,5 +19,5 @@ CEngine::~CEngine() {
 bool CEngine::StopRequested() { return stopRequested.load(std::memory_order_acquire); }
 
 FitnessRules CEngine::Rules() const {
-    return {settings.type == Classifier, (settings.functionFlags & Tanh) != 0, settings.worstFitness};
+    return {settings.type == Classifier, ClassRuleOf(settings), settings.worstFitness};
 }

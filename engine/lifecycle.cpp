@@ -28,8 +28,6 @@ void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current,
     reporter = &console;
     settings = current;
     seed = runSeed;
-    BuildTanhTable();
-    BuildSigmoidTable();
     CreateGenerators();
     codeBuffers.clear();
     codeBuffers.resize(generators.size());

@@ -1,6 +1,7 @@
 #include "formula/command_line.h"
 
 #include "formula/bad_input.h"
+#include "workspace/version.h"
 
 const char kHelpText[] =
     "Usage: tarvo-formula [--inputs K] [--c] [--apply DATA_FILE [--svg CHART_FILE]] "
@@ -23,7 +24,7 @@ const char kHelpText[] =
     "of the file's own numbers, so it may differ a little from the run that wrote the file.\n"
     "Exit status: 0 done, 1 the chart could not be written, 2 bad input (nothing written).\n";
 
-const char kVersionText[] = "tarvo-formula (Tarvo) 3.00\n";
+const std::string kVersionText = std::string("tarvo-formula (Tarvo) ") + kTarvoVersion + "\n";
 
 namespace {
 

@@ -2,12 +2,9 @@
 
 #include <limits>
 
-#include "compile/activation.h"
+#include "compile/helpers.h"
 
 namespace {
-
-float (*const kHelpers[kHelperCount])(float) = {ComputeExp, ComputeLog,     ComputeSin, ComputeCos,
-                                                ComputeTan, ComputeSigmoid, ComputeTanh};
 
 Term TermOf(std::uint16_t column, const std::vector<float>& values, std::size_t inputCount) {
     if (column < inputCount) return {Term::Input, column};
@@ -25,7 +22,7 @@ long double Apply(const FormulaStep& step, long double value, long double operan
         case StepKind::Div:
             return value / operand;
         case StepKind::Helper:
-            return kHelpers[step.helper](static_cast<float>(value));
+            return kHelpers[step.helper].compute(static_cast<float>(value));
         default:
             return value;
     }

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "compile/helpers.h"
+
 #include "formula/number_text.h"
 
 namespace {
@@ -42,11 +44,6 @@ const char* OperatorText(StepKind kind) {
 
 }  // namespace
 
-const char* HelperName(std::uint8_t helper) {
-    static const char* const names[kHelperCount] = {"exp", "log", "sin", "cos", "tan", "sigmoid", "tanh"};
-    return names[helper];
-}
-
 std::string FaultText(const Term& fault, std::uint32_t instructions) {
     const std::string kind = fault.fault == StackFault::Overflow ? "overflow" : "underflow";
     if (fault.instruction >= instructions) return "NaN: stack " + kind + " at the end of the program";
@@ -58,7 +55,7 @@ std::string FormulaText(const Formula& formula) {
     Rank rank = formula.start.kind == Term::Fault ? kFault : kAtom;
     for (const FormulaStep& step : formula.steps) {
         if (step.kind == StepKind::Helper) {
-            text = std::string(HelperName(step.helper)) + "(" + text + ")";
+            text = std::string(kHelpers[step.helper].name) + "(" + text + ")";
             rank = kAtom;
             continue;
         }

@@ -11,6 +11,3 @@ std::string FormulaText(const Formula& formula);
 
 // "NaN: stack overflow at instruction 9", with instructions counted from 1.
 std::string FaultText(const Term& fault, std::uint32_t instructions);
-
-// exp, log, sin, cos, tan, sigmoid, tanh.
-const char* HelperName(std::uint8_t helper);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "formula/class_rule.h"
+#include "compile/class_rule.h"
 
 std::string SvgChart(const std::vector<float>& values, const std::vector<std::optional<float>>& targets,
                      const std::optional<ClassRule>& classes, const std::string& title);

@@ -65,8 +65,6 @@ void CheckColumns(const ProgramFile& file) {
 }
 
 int Run(const Options& options, std::ostream& out, std::ostream& err) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     const ProgramFile file = ReadProgramFile(FindProgramFile(options.program));
     CheckColumns(file);
     const std::optional<CSettingsSerializer> settings = SettingsBeside(file.path);

@@ -31,8 +31,6 @@ std::vector<std::uint8_t> Program(const std::string& text) {
 }
 
 TEST(FormulaText, OfHandMadePrograms) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     const std::vector<float> values{0, 0, 0, 2, 3, -2.5f, 0.1f, 0.3f, std::numeric_limits<float>::infinity(),
                                     0};
     for (const auto& c : DataCases("formula_texts.txt")) {
