@@ -4,6 +4,7 @@
 #include <exception>
 #include <locale>
 
+#include "app/console_state.h"
 #include "app/learning.h"
 #include "workspace/console.h"
 #include "workspace/data_import.h"
@@ -37,7 +38,7 @@ Next SetDirectory() {
 
 Next UseExisting() {
     UseExistingSettings(GetWorkingDirectory());
-    LoadData(GetWorkingDirectory());
+    LoadData(GetWorkingDirectory(), dataTable);
     return Next::Continue;
 }
 
@@ -47,7 +48,7 @@ Next Create() {
 }
 
 Next Import() {
-    ImportData(GetWorkingDirectory());
+    ImportData(GetWorkingDirectory(), dataTable);
     return Next::Continue;
 }
 

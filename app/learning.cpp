@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/console_reporter.h"
+#include "app/console_state.h"
 #include "app/island_output.h"
 #include "app/islands_mpi.h"
 #include "app/singleton_holder.h"
@@ -37,7 +38,7 @@ bool LoadRun(const std::string& directory, const RunOptions& options, CSettingsS
         PrintLine("No Data. Import Data: '4'");
         return false;
     }
-    LoadData(directory);
+    LoadData(directory, dataTable);
     run = currentSettings;
     if (options.generations) run.generations = *options.generations;
     return true;

@@ -60,7 +60,7 @@ class CEngine {
 
     // Lifecycle. Initialise refuses settings that cannot run (std::runtime_error, one line) before
     // it changes anything. With a seed the run is reproducible: see `seed`.
-    void Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& dataTable,
+    void Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& table,
                     std::optional<std::uint32_t> runSeed = std::nullopt);
     void Start();
     void Stop();

@@ -11,11 +11,11 @@
 #include "platform/memory_size.h"
 
 // Refuses before it changes anything; then rebuilds everything a run starts from, in this order.
-void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& dataTable,
+void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& table,
                          std::optional<std::uint32_t> runSeed) {
     Rows preparedRows;
     std::int32_t preparedInputCount = inputCount;
-    PrepareTrainingRows(dataTable, current, preparedRows, preparedInputCount);
+    PrepareTrainingRows(table, current, preparedRows, preparedInputCount);
     const std::string problem =
         SettingsProblem(current, preparedInputCount, preparedRows, UsableMemoryBytes());
     if (!problem.empty()) throw std::runtime_error(problem);

@@ -14,7 +14,6 @@
 namespace fs = boost::filesystem;
 using boost::archive::archive_exception;
 
-CSettingsSerializer currentSettings{};
 
 namespace {
 
@@ -152,4 +151,3 @@ bool SettingsFileExists(const std::string& directory) {
     return fs::is_regular_file(fs::status(SettingsPath(directory), error));
 }
 
-void ApplySettings(const CSettingsSerializer& record) { currentSettings = record; }
