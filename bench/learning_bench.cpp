@@ -82,11 +82,11 @@ DataTable StandardData(int rows) {
 void Prepare(CEngine& engine, UIUpdater& reporter, const CSettingsSerializer& settings, const DataTable& table,
              bool literal) {
     engine.Initialise(reporter, settings, table);
-    for (std::size_t slot = 0; slot < engine.generators.size(); ++slot)
-        engine.generators[slot]->Seed(static_cast<int>(1000 + slot));
+    for (std::size_t slot = 0; slot < engine.slots.size(); ++slot)
+        engine.slots[slot].generator->Seed(static_cast<int>(1000 + slot));
     engine.GenerateConstants();
-    engine.callRows = MakeCallRows(engine.rows, engine.inputCount, engine.constants);
-    engine.literalScoring = literal;
+    engine.problem.callRows = MakeCallRows(engine.problem.rows, engine.problem.inputCount, engine.problem.constants);
+    engine.scoring.literalScoring = literal;
     std::srand(1);
     engine.GenerateRandomPopulation();
 }
@@ -102,17 +102,17 @@ double ThreadSeconds() {
 
 void KernelThroughput(const char* name, std::int32_t functionFlags, int rows) {
     SilentReporter reporter;
-    CEngine engine;
+    GepSearch engine;
     Prepare(engine, reporter, StandardSettings(functionFlags, 1), StandardData(rows), false);
     std::vector<const Program*> programs;
     double instructions = 0;
-    for (const Program& program : engine.population) {
+    for (const Program& program : engine.generation.population) {
         programs.push_back(&program);
         instructions += static_cast<double>(program.size() / 3);
     }
     FastScorer& scorer = *engine.scorers[0];
     scorer.useCache = scorer.earlyEnd = false;
-    scorer.Bind(engine.callRows, engine.inputCount, engine.Rules(), nullptr);
+    scorer.Bind(engine.problem.callRows, engine.problem.inputCount, engine.problem.Rules(), nullptr);
     std::vector<float> fitness(programs.size());
     double best = 1e30;
     for (int round = 0; round < 5; ++round) {
@@ -158,9 +158,9 @@ void WarmUp(CEngine& engine, int cores) {
     engine.workers.Run(cores, [&engine](int c) {
         SharedFitnessCache scratch;
         FastScorer& scorer = *engine.scorers[static_cast<std::size_t>(c)];
-        scorer.Bind(engine.callRows, engine.inputCount, engine.Rules(), nullptr, &scratch);
+        scorer.Bind(engine.problem.callRows, engine.problem.inputCount, engine.problem.Rules(), nullptr, &scratch);
         std::vector<const Program*> programs;
-        for (const Program& program : engine.population) programs.push_back(&program);
+        for (const Program& program : engine.generation.population) programs.push_back(&program);
         std::vector<float> fitness(programs.size());
         scorer.Score(programs.data(), programs.size(), fitness.data());
     });
@@ -176,12 +176,12 @@ struct Sample {
 // core counts would otherwise evolve apart and time different populations.
 Sample TimeGeneration(int rows, int g, int cores, bool literal) {
     SilentReporter reporter;
-    CEngine engine;
+    GepSearch engine;
     Prepare(engine, reporter, StandardSettings(kStandardMix, 1), StandardData(rows), false);
     for (int k = 0; k < g; ++k)
         if (RunGeneration(engine, k) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
-    engine.settings.cores = cores;
-    engine.literalScoring = literal;
+    engine.problem.settings.cores = cores;
+    engine.scoring.literalScoring = literal;
     WarmUp(engine, cores);
     const ScoringCounts before = CountsSoFar(engine);
     const Clock::time_point start = Clock::now();

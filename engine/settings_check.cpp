@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/breeding.h"
-#include "engine/engine.h"
+#include "engine/gep_search.h"
 
 namespace {
 

@@ -20,12 +20,11 @@ std::string Refusal(const std::function<void(CSettingsSerializer&)>& change,
                     const DataTable& table = {{1, 2}, {3, 4}, {5, 6}}) {
     CSettingsSerializer settings = SmallSettings();
     change(settings);
-    CEngine engine;
-    RecordingReporter reporter;
+    GepSearch engine;
     try {
-        engine.Initialise(reporter, settings, table);
+        engine.Prepare(settings, table, std::nullopt);
     } catch (const std::runtime_error& refusal) {  // and nothing is prepared
-        const bool untouched = engine.generators.empty() && engine.codeBuffers.empty() && !engine.reporter;
+        const bool untouched = engine.slots.empty() && engine.problem.rows.empty();
         return untouched ? refusal.what() : "prepared before refusing";
     }
     return "";
