@@ -1,0 +1,98 @@
+// Program files hold what was learned: every file a run writes, read back from the file alone,
+// scores exactly the fitness the run reported for it, and tarvo-formula --apply on the run's rows
+// gives the learned program's values, over many seeded runs that use random constants.
+#include <gtest/gtest.h>
+
+#include <boost/filesystem.hpp>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+#include "formula/program_file.h"
+#include "formula/tool.h"
+#include "tests/console_case.h"
+#include "tests/engine_test_support.h"
+
+namespace {
+
+bool Same(float a, float b) { return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0; }
+
+std::string Exact(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", static_cast<double>(value));
+    return text;
+}
+
+// The fitness of a program file on the run's rows, with the constants the file holds.
+float FileFitness(CEngine& engine, const std::string& source) {
+    const ProgramFile file = ParseProgramFile("p.cpp", source);
+    const std::vector<float> constants(file.values.begin() + engine.inputCount, file.values.end());
+    const CallRows rows = MakeCallRows(engine.rows, engine.inputCount, constants);
+    Compile(engine.codeBuffers[0], file.program);
+    return engine.EvaluateFitness(0, rows);
+}
+
+// The values --apply prints for the run's last program file, against the learned program's own.
+std::string ApplyMismatch(CEngine& engine, const CSettingsSerializer& settings, const std::string& source) {
+    const std::string directory = MakeTemporaryDirectory();
+    std::string data;
+    for (const std::vector<float>& row : engine.rows) {
+        for (float value : row) data += Exact(value) + ",";
+        data.back() = '\n';
+    }
+    WriteFile(directory + "/data.csv", data);
+    WriteFile(directory + "/program0.cpp", source);
+    SaveSettings(directory, settings);
+    std::ostringstream out, err;
+    const int status = RunFormulaTool({"--apply", directory + "/data.csv", directory}, out, err);
+    boost::filesystem::remove_all(directory);
+    if (status != 0) return err.str();
+    Compile(engine.codeBuffers[0], engine.bestProgram);
+    std::istringstream lines(out.str());
+    for (const std::vector<float>& row : engine.rows) {
+        std::vector<float> call(row.begin(), row.begin() + engine.inputCount);
+        call.insert(call.end(), engine.constants.begin(), engine.constants.end());
+        std::string line;
+        std::getline(lines, line);
+        const float learned = CallCompiled(engine.codeBuffers[0], call.data());
+        if (!Same(std::strtof(line.c_str(), nullptr), learned)) return line + " for " + Exact(learned);
+    }
+    return "";
+}
+
+TEST(LearnedProgramFile, ComputesWhatTheRunLearned) {
+    const std::int32_t arithmetic = Addition | Subtraction | Multiplication | Division;
+    const struct {
+        DataTable table;
+        std::int32_t functions;
+        std::int32_t dummyInputs;
+    } cases[] = {
+        {{{1.3f, 0.8342917f}}, arithmetic, 3},
+        {{{0.25f, -1.5f, 0.1234567f}, {2, 3, 7.654321f}, {-1, 0.5f, 1e-3f}}, arithmetic | Sin, 2},
+        {{{0.61803398f}}, Addition | Multiplication | Tanh, 4},
+    };
+    int files = 0;
+    for (const auto& c : cases) {
+        for (std::uint32_t seed = 1; seed <= 25; ++seed) {
+            CSettingsSerializer settings = SmallSettings();
+            settings.functionFlags = c.functions;
+            settings.dummyInputs = c.dummyInputs;
+            settings.generations = 6;
+            CEngine engine;
+            RecordingReporter reporter;
+            engine.Initialise(reporter, settings, c.table, seed);
+            RunCoordinator(&engine);
+            ASSERT_FALSE(reporter.sources.empty());
+            for (std::size_t k = 0; k < reporter.sources.size(); ++k, ++files)
+                ASSERT_TRUE(Same(FileFitness(engine, reporter.sources[k]), reporter.fitnesses[k]))
+                    << "seed " << seed << ", reported " << Exact(reporter.fitnesses[k]) << ":\n"
+                    << reporter.sources[k];
+            EXPECT_EQ(ApplyMismatch(engine, settings, reporter.sources.back()), "") << "seed " << seed;
+        }
+    }
+    EXPECT_GT(files, 300);
+}
+
+}  // namespace
