@@ -34,7 +34,10 @@ std::string SettingsProblem(const CSettingsSerializer& s, std::int32_t inputCoun
     const std::string fix = ". Create Settings: '3'";
     if (s.maxFunctions < 1) return "Maximum Functions must be at least 1" + fix;
     if (s.tournamentSize < 2) return "Tournament Size must be at least 2" + fix;
+    if (s.cores < 1) return "No Of Cores must be at least 1" + fix;
     if (s.cores > kMaximumCores) return "No Of Cores must be at most " + std::to_string(kMaximumCores) + fix;
+    // Each worker runs population / (2 x cores) tournaments; with none the next generation is empty.
+    if (s.population < 2 * s.cores) return "Standard Population must be at least twice No Of Cores" + fix;
     if (!(s.tournamentDataPercent >= 0)) return "Tournament Data(%) must not be negative" + fix;
     if (s.tournamentDataPercent > kMaximumPercent) return "Tournament Data(%) is too large" + fix;
     if (static_cast<std::int64_t>(inputCount) + s.dummyInputs < 1)

@@ -70,7 +70,9 @@ std::string LongLine() {
 }
 
 const std::map<std::string, std::function<std::string()>> kChecks = {
-    {"No Of Cores", [] { return Refusal([](auto& s) { s.cores = 257; }); }},
+    {"No Of Cores below", [] { return Refusal([](auto& s) { s.cores = 0; }); }},
+    {"No Of Cores above", [] { return Refusal([](auto& s) { s.cores = 257; }); }},
+    {"Standard Population", [] { return Refusal([](auto& s) { s.population = 2 * s.cores - 1; }); }},
     {"Maximum Functions", [] { return Refusal([](auto& s) { s.maxFunctions = 0; }); }},
     {"Tournament Size", [] { return Refusal([](auto& s) { s.tournamentSize = 1; }); }},
     {"Tournament Data(%) below", [] { return Refusal([](auto& s) { s.tournamentDataPercent = -1; }); }},
