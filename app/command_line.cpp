@@ -37,9 +37,9 @@ const char kHelp[] =
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n"
     "\n"
-    "Exit status: 0 when the run or the console ends, 1 when the run cannot start or fails,\n"
-    "2 for a usage error or --islands in a build without MPI, 130 or 143 when SIGINT or SIGTERM\n"
-    "stopped the run.\n";
+    "Exit status: 0 when the run or the console ends, 1 when the run cannot start, fails or cannot\n"
+    "write a program file, 2 for a usage error or --islands in a build without MPI, 130 or 143 when\n"
+    "SIGINT or SIGTERM stopped the run.\n";
 
 // Decimal digits only, at most `max`.
 std::optional<std::uint32_t> Number(const std::string& text, std::uint32_t max) {

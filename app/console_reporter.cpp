@@ -47,7 +47,7 @@ void CTarvoUI::EngineStarted(int totalGenerations) {
     currentGeneration = 0;
     this->totalGenerations = totalGenerations;
     runFailed = false;
-    programFileFailed = false;
+    unwrittenProgramFiles = 0;
     Line("Engine Started");
 }
 
@@ -57,8 +57,7 @@ void CTarvoUI::NewBestFit(std::string source, int generation, float fitness) {
     Line(
         boost::str(boost::format("New Best Fit for generation %1% with fitness:%2%") % generation % fitness));
     const std::string problem = WriteProgramFile(ProgramFilePath(outputDirectory, generation), source);
-    if (!problem.empty() && !programFileFailed) Line(problem);  // once a run; the run goes on
-    programFileFailed = programFileFailed || !problem.empty();
+    if (!problem.empty() && unwrittenProgramFiles++ == 0) Line(problem);  // once a run; the run goes on
     currentGeneration = generation;
 }
 
