@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "compile/code_generator.h"
+#include "compile/native_glue.h"
 #include "engine/breeding.h"
 #include "engine/engine.h"
 
@@ -11,7 +13,8 @@ namespace {
 double NonNegative(std::int32_t value) { return std::max(0.0, static_cast<double>(value)); }
 
 // What the run will hold at once, in bytes, counted generously: the populations, the workers'
-// selection tables, the rows as programs read them, the tournament rows and the code buffers.
+// selection tables, the rows as programs read them, the tournament rows and the code buffers, each
+// room for the longest program at the target's longest instruction.
 double MemoryNeeded(const CSettingsSerializer& s, std::int32_t inputCount,
                     const std::vector<std::vector<float>>& rows) {
     constexpr double kProgramOverhead = 48;  // vector and allocator bookkeeping
@@ -24,7 +27,8 @@ double MemoryNeeded(const CSettingsSerializer& s, std::int32_t inputCount,
     return NonNegative(s.startingPopulation) * (3 * NonNegative(s.maxFunctions) + kProgramOverhead) +
            2 * NonNegative(s.population) * (3 * bred + kProgramOverhead) +
            cores * 4 * NonNegative(s.population) + 4 * stride * (rowCount + tournamentRows) +
-           std::max(cores, double(kMinimumSlots)) * (27 * bred + 0x10000);
+           std::max(cores, double(kMinimumSlots)) *
+               (static_cast<double>(kMaxInstructionSize) * bred + double(kInitialCodeBufferSize));
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <sstream>
 
 #include "compile/code_generator.h"
+#include "compile/native_glue.h"
 #include "compile/opcodes.h"
+#include "engine/settings_check.h"
 #include "tests/engine_test_support.h"
 #include "workspace/data_file.h"
 
@@ -94,6 +96,15 @@ const std::map<std::string, std::function<std::string()>> kChecks = {
     {"settings.dat", SettingsTail},
     {"data.dat", LongLine},
 };
+
+// Each worker slot's code buffer is counted with room for the longest program at this target's
+// longest instruction.
+TEST(Limits, MemoryCountsTheCodeOfTheTarget) {
+    CSettingsSerializer settings = SmallSettings();
+    settings.maxFunctions = 1000000;
+    const std::uint64_t code = kMinimumSlots * std::uint64_t{1000000} * kMaxInstructionSize;
+    EXPECT_NE(SettingsProblem(settings, 1, {{1, 2}}, code), "");
+}
 
 TEST(Limits, EachRowOfTheTableIsWhatTheProgramAnswers) {
     std::ifstream doc(TARVO_SOURCE_DIR "/docs/limits.md");
