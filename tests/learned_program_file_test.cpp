@@ -44,7 +44,9 @@ std::string ApplyMismatch(CEngine& engine, const CSettingsSerializer& settings, 
     }
     WriteFile(directory + "/data.csv", data);
     WriteFile(directory + "/program0.cpp", source);
-    SaveSettings(directory, settings);
+    std::ostringstream settingsText;
+    WriteSettings(settingsText, settings);
+    WriteFile(directory + "/settings.dat", settingsText.str());
     std::ostringstream out, err;
     const int status = RunFormulaTool({"--apply", directory + "/data.csv", directory}, out, err);
     boost::filesystem::remove_all(directory);
