@@ -27,7 +27,7 @@ class CTarvoUI : public UIUpdater {
     int UnwrittenProgramFiles() const { return unwrittenProgramFiles; }
 
   protected:
-    // The second-resolution local clock; tests replace it.
+    // The local clock, to the microsecond; tests replace it.
     virtual boost::posix_time::ptime Now();
 
   private:
