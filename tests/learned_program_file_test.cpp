@@ -1,6 +1,8 @@
 // Program files hold what was learned: every file a run writes, read back from the file alone,
 // scores exactly the fitness the run reported for it, and tarvo-formula --apply on the run's rows
-// gives the learned program's values, over many seeded runs that use random constants.
+// gives the learned program's values, over many seeded runs that use random constants. An emulated
+// x87 (the IA-32 tests under qemu) raises no stack faults: there a faulting program computes with
+// whatever its stack held before, so only the programs without one are compared.
 #include <gtest/gtest.h>
 
 #include <boost/filesystem.hpp>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "compile/program_analysis.h"
 #include "formula/program_file.h"
 #include "formula/tool.h"
 #include "tests/console_case.h"
@@ -25,13 +28,19 @@ std::string Exact(float value) {
     return text;
 }
 
-// The fitness of a program file on the run's rows, with the constants the file holds.
-float FileFitness(CEngine& engine, const std::string& source) {
+bool Comparable(const Program& program) {
+    return std::string(TARVO_EMULATOR).empty() || AnalyseProgram(program).steps.front().kind != StepKind::Nan;
+}
+
+// The fitness of a program file on the run's rows, with the constants the file holds; false for a
+// program that cannot be compared.
+bool FileFitness(CEngine& engine, const std::string& source, float& fitness) {
     const ProgramFile file = ParseProgramFile("p.cpp", source);
     const std::vector<float> constants(file.values.begin() + engine.inputCount, file.values.end());
     const CallRows rows = MakeCallRows(engine.rows, engine.inputCount, constants);
     Compile(engine.codeBuffers[0], file.program);
-    return engine.EvaluateFitness(0, rows);
+    fitness = engine.EvaluateFitness(0, rows);
+    return Comparable(file.program);
 }
 
 // The values --apply prints for the run's last program file, against the learned program's own.
@@ -77,7 +86,7 @@ TEST(LearnedProgramFile, ComputesWhatTheRunLearned) {
     };
     int files = 0;
     for (const auto& c : cases) {
-        for (std::uint32_t seed = 1; seed <= 25; ++seed) {
+        for (std::uint32_t seed = 1; seed <= 20; ++seed) {
             CSettingsSerializer settings = SmallSettings();
             settings.functionFlags = c.functions;
             settings.dummyInputs = c.dummyInputs;
@@ -87,14 +96,21 @@ TEST(LearnedProgramFile, ComputesWhatTheRunLearned) {
             engine.Initialise(reporter, settings, c.table, seed);
             RunCoordinator(&engine);
             ASSERT_FALSE(reporter.sources.empty());
-            for (std::size_t k = 0; k < reporter.sources.size(); ++k, ++files)
-                ASSERT_TRUE(Same(FileFitness(engine, reporter.sources[k]), reporter.fitnesses[k]))
-                    << "seed " << seed << ", reported " << Exact(reporter.fitnesses[k]) << ":\n"
+            for (std::size_t k = 0; k < reporter.sources.size(); ++k) {
+                float fitness = 0;
+                if (!FileFitness(engine, reporter.sources[k], fitness)) continue;
+                ASSERT_TRUE(Same(fitness, reporter.fitnesses[k]))
+                    << "seed " << seed << ", reported " << Exact(reporter.fitnesses[k]) << ", the file gives "
+                    << Exact(fitness) << ":\n"
                     << reporter.sources[k];
-            EXPECT_EQ(ApplyMismatch(engine, settings, reporter.sources.back()), "") << "seed " << seed;
+                ++files;
+            }
+            if (Comparable(engine.bestProgram)) {
+                EXPECT_EQ(ApplyMismatch(engine, settings, reporter.sources.back()), "") << "seed " << seed;
+            }
         }
     }
-    EXPECT_GT(files, 300);
+    EXPECT_GT(files, 500) << files << " files compared";
 }
 
 }  // namespace
