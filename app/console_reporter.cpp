@@ -36,8 +36,9 @@ void CTarvoUI::BreedingStopped() {
     std::string text;
     try {
         const pt::ptime shown =
-            estimate.is_special() ? estimate
-                                  : pt::ptime(estimate.date(), pt::seconds(estimate.time_of_day().total_seconds()));
+            estimate.is_special()
+                ? estimate
+                : pt::ptime(estimate.date(), pt::seconds(estimate.time_of_day().total_seconds()));
         text = pt::to_simple_string(shown);
     } catch (const std::out_of_range&) {
         text = pt::to_simple_string(pt::ptime(estimate > breedingStop ? pt::pos_infin : pt::neg_infin));

@@ -103,8 +103,8 @@ void AppendInstruction(std::string& out, std::uint8_t opcode, const char* reg, u
 std::string FloatText(float value) {
     std::ostringstream out;
     out << value;
-    for (int digits = 7; digits <= 9 && std::isfinite(value) && std::strtof(out.str().c_str(), nullptr) != value;
-         ++digits) {
+    for (int digits = 7;
+         digits <= 9 && std::isfinite(value) && std::strtof(out.str().c_str(), nullptr) != value; ++digits) {
         out.str("");
         out << std::setprecision(digits) << value;
     }

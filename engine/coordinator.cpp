@@ -96,7 +96,8 @@ std::size_t ChildrenOfAPhase(const CSettingsSerializer& s) {
     const std::uint64_t cores = static_cast<std::uint64_t>(std::max(s.cores, 1));
     const std::uint64_t tournaments = static_cast<std::uint64_t>(std::max(s.population, 0)) / (2 * cores);
     const std::uint64_t children = static_cast<std::uint64_t>(std::max(s.tournamentSize, 0) / 2 * 2);
-    return static_cast<std::size_t>(std::min<std::uint64_t>(cores * tournaments * children, FitnessCache::kMaxEntries));
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(cores * tournaments * children, FitnessCache::kMaxEntries));
 }
 
 void RunBreedingWorkers(CEngine& e, const CallRows& tournamentRows) {

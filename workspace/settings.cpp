@@ -140,7 +140,8 @@ void SaveSettings(const std::string& directory, const CSettingsSerializer& recor
     std::ostringstream text;
     WriteSettings(text, record);
     const int error = ReplaceFile(path, text.str());
-    if (error != 0) throw std::runtime_error("Cannot write settings file " + path + ": " + std::strerror(error));
+    if (error != 0)
+        throw std::runtime_error("Cannot write settings file " + path + ": " + std::strerror(error));
 }
 
 CSettingsSerializer LoadSettings(const std::string& directory) {
