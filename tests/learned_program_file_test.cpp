@@ -7,12 +7,12 @@
 
 #include <boost/filesystem.hpp>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
 
 #include "compile/program_analysis.h"
+#include "compile/source_emitter.h"
 #include "formula/program_file.h"
 #include "formula/tool.h"
 #include "tests/console_case.h"
@@ -21,12 +21,6 @@
 namespace {
 
 bool Same(float a, float b) { return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0; }
-
-std::string Exact(float value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", static_cast<double>(value));
-    return text;
-}
 
 bool Comparable(const Program& program) {
     return std::string(TARVO_EMULATOR).empty() || AnalyseProgram(program).steps.front().kind != StepKind::Nan;
@@ -48,7 +42,7 @@ std::string ApplyMismatch(CEngine& engine, const CSettingsSerializer& settings, 
     const std::string directory = MakeTemporaryDirectory();
     std::string data;
     for (const std::vector<float>& row : engine.rows) {
-        for (float value : row) data += Exact(value) + ",";
+        for (float value : row) data += ExpectedText(value) + ",";
         data.back() = '\n';
     }
     WriteFile(directory + "/data.csv", data);
@@ -68,7 +62,7 @@ std::string ApplyMismatch(CEngine& engine, const CSettingsSerializer& settings, 
         std::string line;
         std::getline(lines, line);
         const float learned = CallCompiled(engine.codeBuffers[0], call.data());
-        if (!Same(std::strtof(line.c_str(), nullptr), learned)) return line + " for " + Exact(learned);
+        if (!Same(std::strtof(line.c_str(), nullptr), learned)) return line + " for " + ExpectedText(learned);
     }
     return "";
 }
@@ -100,8 +94,8 @@ TEST(LearnedProgramFile, ComputesWhatTheRunLearned) {
                 float fitness = 0;
                 if (!FileFitness(engine, reporter.sources[k], fitness)) continue;
                 ASSERT_TRUE(Same(fitness, reporter.fitnesses[k]))
-                    << "seed " << seed << ", reported " << Exact(reporter.fitnesses[k]) << ", the file gives "
-                    << Exact(fitness) << ":\n"
+                    << "seed " << seed << ", reported " << ExpectedText(reporter.fitnesses[k])
+                    << ", the file gives " << ExpectedText(fitness) << ":\n"
                     << reporter.sources[k];
                 ++files;
             }
