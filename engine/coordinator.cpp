@@ -34,6 +34,7 @@ bool ComputeFitnesses(GepSearch& s, const RunControl& control, std::vector<float
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stopped{false};
     const int cores = std::clamp(s.problem.settings.cores, 1, static_cast<int>(s.slots.size()));
+    s.scoring.scoredFitness.Prepare(count);
     s.workers.Run(cores, [&](int c) {
         FastScorer& scorer = s.slots[static_cast<std::size_t>(c)].scorer;
         scorer.Bind(s.problem.callRows, s.problem.inputCount, s.problem.Rules(), &s.scoring.knownFitness,
@@ -94,9 +95,18 @@ CallRows DrawTournamentRows(GepSearch& s) {
     return PickCallRows(s.problem.callRows, picks);
 }
 
+// Every child of a breeding phase, or as many as the cache holds.
+std::size_t ChildrenOfAPhase(const CSettingsSerializer& settings) {
+    const std::uint64_t cores = static_cast<std::uint64_t>(std::max(settings.cores, 1));
+    const std::uint64_t tournaments = static_cast<std::uint64_t>(std::max(settings.population, 0)) / (2 * cores);
+    const std::uint64_t children = static_cast<std::uint64_t>(std::max(settings.tournamentSize, 0) / 2 * 2);
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(cores * tournaments * children, FitnessCache::kMaxEntries));
+}
+
 void RunBreedingWorkers(GepSearch& s, UIUpdater& reporter, const RunControl& control,
                         const CallRows& tournamentRows) {
-    s.scoring.tournamentFitness.Unlocked().Clear();
+    s.scoring.tournamentFitness.Prepare(ChildrenOfAPhase(s.problem.settings));
     const BreedingInput input{s.problem, s.generation, tournamentRows, s.scoring.literalScoring,
                               &s.scoring.tournamentFitness};
     s.workers.Run(s.problem.settings.cores, [&](int c) {
