@@ -4,6 +4,7 @@
 
 #include <boost/algorithm/string/predicate.hpp>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 
 #include "tests/console_case.h"
@@ -58,6 +59,20 @@ TEST(CsvTable, ReadsOrRefusesEveryText) {
         }
         EXPECT_EQ(result, c[2]) << c[1];
     }
+}
+
+TEST(CsvTable, RefusesAFileItCannotRead) {
+    const std::string directory = MakeTemporaryDirectory();
+    for (const auto& [path, reason] : {std::pair{directory + "/none.csv", "No such file or directory"},
+                                       std::pair{directory, "Is a directory"}}) {
+        try {
+            ReadCsvFile(path);
+            ADD_FAILURE() << path;
+        } catch (const CsvError& refusal) {
+            EXPECT_EQ(refusal.what(), path + ": cannot be read: " + reason);
+        }
+    }
+    std::filesystem::remove(directory);
 }
 
 }  // namespace

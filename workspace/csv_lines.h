@@ -7,7 +7,7 @@
 #include <vector>
 
 class CsvLines {
-public:
+  public:
     enum Result { kLine, kEnd, kTooLong };
 
     CsvLines(std::istream& in, std::size_t longest) : in_(in), longest_(longest), buffer_(1 << 16) {}
@@ -17,7 +17,7 @@ public:
     std::size_t Number() const { return number_; }  // of the line last read, from 1
     bool Failed() const { return in_.bad(); }       // a read error, as opposed to the end of the text
 
-private:
+  private:
     bool Fill();
 
     std::istream& in_;

@@ -6,7 +6,8 @@ std::string Joined(const std::vector<std::string>& shown, std::size_t total) {
     std::string text;
     for (const std::string& line : shown) text += (text.empty() ? "" : "\n") + line;
     const std::size_t more = total - shown.size();
-    if (more > 0) text += "\n... and " + std::to_string(more) + (more == 1 ? " more problem" : " more problems");
+    if (more > 0)
+        text += "\n... and " + std::to_string(more) + (more == 1 ? " more problem" : " more problems");
     return text;
 }
 

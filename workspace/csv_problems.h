@@ -11,18 +11,18 @@ constexpr std::size_t kShownCsvProblems = 10;
 // A refusal of the table: what() is the shown problems, one a line, and "... and N more problems"
 // when there were more.
 class CsvError : public std::runtime_error {
-public:
+  public:
     CsvError(std::vector<std::string> shown, std::size_t total);
     const std::vector<std::string>& Shown() const { return shown_; }
     std::size_t Total() const { return total_; }
 
-private:
+  private:
     std::vector<std::string> shown_;
     std::size_t total_;
 };
 
 class CsvProblems {
-public:
+  public:
     explicit CsvProblems(std::string file) : file_(std::move(file)) {}
 
     // line 0: about the whole table; column 0: about a whole line. Both count from 1.
@@ -31,7 +31,7 @@ public:
     // Throws the CsvError of the problems so far, if there are any.
     void ThrowAny() const;
 
-private:
+  private:
     std::string file_;
     std::vector<std::string> shown_;
     std::size_t total_ = 0;

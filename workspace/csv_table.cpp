@@ -54,11 +54,12 @@ const char* SeparatorName(char separator) {
 }
 
 const char* FaultText(CsvField::Fault fault) {
-    return fault == CsvField::kOpenQuote ? "quoted field not closed on its line" : "text after a closing quote";
+    return fault == CsvField::kOpenQuote ? "quoted field not closed on its line"
+                                         : "text after a closing quote";
 }
 
 class TableReader {
-public:
+  public:
     TableReader(std::istream& in, const std::string& file, const CsvOptions& options)
         : lines_(in, kLongestCsvLine), problems_(file), options_(options) {}
 
@@ -79,7 +80,7 @@ public:
         return std::move(table_);
     }
 
-private:
+  private:
     void Stop(std::size_t line, const std::string& message) {
         problems_.Add(line, 0, message);
         stopped_ = true;
@@ -105,7 +106,8 @@ private:
     bool AllNumbers() const {
         double value = 0;
         for (const CsvField& field : fields_)
-            if (field.fault != CsvField::kNone || ParseNumber(field.text, value) == Number::kText) return false;
+            if (field.fault != CsvField::kNone || ParseNumber(field.text, value) == Number::kText)
+                return false;
         return true;
     }
 
@@ -156,8 +158,9 @@ private:
             std::size_t column = 0;
             while (column < names_.size() && names_[column] != options_.target) ++column;
             if (column == names_.size()) {
-                problems_.Add(line, 0, "no column named " + Quoted(options_.target) + "; the columns are " +
-                                           NameList());
+                problems_.Add(
+                    line, 0,
+                    "no column named " + Quoted(options_.target) + "; the columns are " + NameList());
             } else {
                 targetColumn_ = column;
             }
@@ -188,7 +191,8 @@ private:
         } else if (fields_.size() > count) {
             problems_.Add(line, count + 1,
                           "extra value " + Quoted(fields_[count].text) + ": the table has " +
-                              std::to_string(count) + " columns, separated by " + SeparatorName(table_.separator));
+                              std::to_string(count) + " columns, separated by " +
+                              SeparatorName(table_.separator));
         }
         if (problems_.Count() == 0) Store(line);
     }
@@ -214,8 +218,9 @@ private:
                     problem = "out of float range in ";
                     break;
             }
-            problems_.Add(line, column + 1,
-                          problem + Column(column) + ": " + Quoted(field.text) + DecimalCommaHint(field.text));
+            problems_.Add(
+                line, column + 1,
+                problem + Column(column) + ": " + Quoted(field.text) + DecimalCommaHint(field.text));
         }
         return 0;
     }
@@ -252,8 +257,9 @@ private:
         if (rows == 0) {
             problems_.Add(0, 0, "no data rows");
         } else if (rows < options_.minimumRows) {
-            problems_.Add(0, 0, std::to_string(rows) + (rows == 1 ? " data row" : " data rows") + "; at least " +
-                                    std::to_string(options_.minimumRows) + " are needed");
+            problems_.Add(0, 0,
+                          std::to_string(rows) + (rows == 1 ? " data row" : " data rows") + "; at least " +
+                              std::to_string(options_.minimumRows) + " are needed");
         } else if (rows > 1 && Constant(table_.targets)) {
             char value[32];
             std::snprintf(value, sizeof value, "%.10g", table_.targets[0]);

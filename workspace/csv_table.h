@@ -22,18 +22,18 @@ constexpr std::size_t kMostCsvColumns = 16384;                 // the target amo
 
 struct CsvOptions {
     bool header = true;
-    std::string target;                             // a column's name; empty: the last column
-    std::size_t minimumRows = 10;                   // too few to learn from, and to hold some out
+    std::string target;                                  // a column's name; empty: the last column
+    std::size_t minimumRows = 10;                        // too few to learn from, and to hold some out
     std::uint64_t memoryBytes = std::uint64_t(1) << 30;  // for the rows' values and line numbers
 };
 
 struct CsvTable {
     std::vector<std::string> inputNames;  // in the file's order, the target left out
     std::string targetName;
-    std::vector<double> inputs;           // row after row, inputNames.size() values each
-    std::vector<double> targets;          // one a row
-    std::vector<std::size_t> lines;       // the line of each row in the file, from 1
-    char separator = ',';                 // ',', '\t' or ';'
+    std::vector<double> inputs;      // row after row, inputNames.size() values each
+    std::vector<double> targets;     // one a row
+    std::vector<std::size_t> lines;  // the line of each row in the file, from 1
+    char separator = ',';            // ',', '\t' or ';'
 
     std::size_t Rows() const { return targets.size(); }
 };
