@@ -236,10 +236,11 @@ class TableReader {
         return "; decimal commas are not read, write " + dotted;
     }
 
+    // The memory given is counted as the rows need it; the machine's may run out before that.
     void Store(std::size_t line) {
         const std::uint64_t rowBytes = values_.size() * sizeof(double) + sizeof(std::size_t);
         try {
-            if (storedBytes_ + rowBytes > options_.memoryBytes) throw std::bad_alloc();
+            if (storedBytes_ + rowBytes > options_.memoryBytes) throw std::bad_alloc();  // as if it had
             for (std::size_t c = 0; c < values_.size(); ++c)
                 if (c != targetColumn_) table_.inputs.push_back(values_[c]);
             table_.targets.push_back(values_[targetColumn_]);
