@@ -122,9 +122,8 @@ std::vector<std::string> Wrapped(const std::string& text, std::size_t width, std
         std::string line = Prefix(rest, width);
         if (line.size() < rest.size()) line.resize(LineEnd(line));
         lines.push_back(line);
-        rest.erase(0, line.size());
-        rest.erase(
-            0, rest.find_first_not_of(' ') == std::string::npos ? rest.size() : rest.find_first_not_of(' '));
+        const std::size_t next = rest.find_first_not_of(' ', line.size());
+        rest.erase(0, next == std::string::npos ? rest.size() : next);
     }
     if (lines.size() > most) {
         lines.resize(most);
@@ -189,12 +188,13 @@ void DrawRowLine(const Plot& plot, const Series& series, const char* colour, con
             points.clear();
             continue;
         }
-        const std::size_t first = std::min(*low, *high), last = std::max(*low, *high);
-        for (std::size_t i = first; i <= last; i += std::max<std::size_t>(last - first, 1)) {
-            points += (points.empty() ? "" : " ") + Coordinate(plot.X(i + 1.0)) + "," +
-                      Coordinate(plot.Y(*series[i]));
-            if (rows <= kMostMarkedRows) plot.svg.Dot(plot.X(i + 1.0), plot.Y(*series[i]), colour);
-        }
+        const auto add = [&](std::size_t i) {
+            const double x = plot.X(i + 1.0), y = plot.Y(*series[i]);
+            points += (points.empty() ? "" : " ") + Coordinate(x) + "," + Coordinate(y);
+            if (rows <= kMostMarkedRows) plot.svg.Dot(x, y, colour);
+        };
+        add(std::min(*low, *high));
+        if (*low != *high) add(std::max(*low, *high));
     }
     plot.svg.Polyline(points, colour, line);
 }

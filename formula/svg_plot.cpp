@@ -41,25 +41,46 @@ std::string Coordinate(double value) { return Format("%.2f", value); }
 
 namespace {
 
+// The length of the well-formed UTF-8 character at `at`, or 0.
+std::size_t CharacterLength(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned lead = byte(at);
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC2 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    for (std::size_t i = at + 1; i < at + length; ++i)
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+    const unsigned second =
+        length > 1 ? byte(at + 1) : 0;  // no overlong forms, surrogates or beyond U+10FFFF
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+// Text as XML character data: markup characters escaped, and what XML cannot hold (control
+// characters, bytes that are not UTF-8) shown as '?', so that the document stays well-formed.
 std::string Escaped(const std::string& text) {
     std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = CharacterLength(text, at);
+        const char c = text[at];
+        if (length > 1) {
+            out.append(text, at, length);
+        } else if (length == 0 || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            out += '?';
+        } else {
+            out += c == '&'   ? "&amp;"
+                   : c == '<' ? "&lt;"
+                   : c == '>' ? "&gt;"
+                   : c == '"' ? "&quot;"
+                              : std::string(1, c);
         }
+        at += std::max<std::size_t>(length, 1);
     }
     return out;
 }

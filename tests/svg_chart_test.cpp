@@ -13,7 +13,7 @@ namespace {
 TEST(SvgFitChart, DrawsATinyTableAsItWasApproved) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const std::string svg =
-        SvgFitChart({1, 2.5f, nan, 1e30f}, {1, 2, 3, 4}, "y = x0 < 2 & x1", "error 0.125");
+        SvgFitChart({1, 2.5f, nan, 1e30f}, {1, 2, 3, 4}, "y\xE9\x01 = x0 < 2 & \xCF\x81", "error 0.125");
     EXPECT_EQ(svg, ReadFile(TARVO_SOURCE_DIR "/tests/data/fit_chart.svg"));
 }
 
