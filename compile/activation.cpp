@@ -54,6 +54,14 @@ const ActivationTables& Activation() {
     return tables;
 }
 
+namespace {
+
+// Built as the program starts, so that no helper called from generated code, whose stack may lack
+// the alignment compiled code expects, ever builds them.
+[[maybe_unused]] const ActivationTables& builtAtStart = Activation();
+
+}  // namespace
+
 float ComputeExp(float x) { return ExactExp(x); }
 float ComputeLog(float x) { return ExactLog(x); }
 float ComputeSin(float x) { return ExactSin(x); }
