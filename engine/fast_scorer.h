@@ -1,6 +1,7 @@
 #pragma once
 // Fitness of programs on a row set, equal bit for bit to compiling each program and calling
-// EvaluateFitness, but faster: only the live part runs, rows are looped in generated code, a
+// EvaluateFitness, but faster: only the live part runs (a program without a chain, which the
+// console's search never makes, is compiled and called row by row), rows are looped in generated code, a
 // program whose live part reads only constants is evaluated once, up to eight programs are
 // scored side by side, a fitness already known for the same live part is not computed again, and
 // scoring ends early once the remaining rows cannot change the result.
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "compile/code_generator.h"
 #include "compile/row_kernel.h"
 #include "engine/call_rows.h"
 #include "engine/fitness_cache.h"
@@ -24,6 +26,9 @@ struct FitnessRules {
     bool tanhClasses = false;  // the Tanh function bit: classes -1 and 1 instead of 0 and 1
     float worstFitness = 0;
 };
+
+// The fitness of a compiled program on a row set, as the literal way scores it.
+float CompiledFitness(CompiledFunction program, const CallRows& rowSet, const FitnessRules& rules);
 
 struct ScoringCounts {
     std::uint64_t programs = 0;   // scored
@@ -73,6 +78,7 @@ class alignas(64) FastScorer {
     std::size_t lastNonFiniteTarget_ = 0;  // rows before it: early end would miss a NaN sum
 
     RowKernel kernel_;
+    CodeBuffer unchained_;  // programs without a chain
     LiveProgram live_;
     std::string key_;
     std::string pendingKeys_;

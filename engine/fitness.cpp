@@ -14,22 +14,23 @@ bool Missed(float y, float target, bool tanhClasses) {
 
 // Half the number of misclassified rows (Classifier) or half the sum of squared errors, capped at
 // half of worstFitness; a NaN output on any row scores half of worstFitness at once.
-float CEngine::EvaluateFitness(int core, const CallRows& rowSet) {
-    const CompiledFunction program = codeBuffers[static_cast<std::size_t>(core)].Function();
-    const bool classifier = settings.type == Classifier;
-    const bool tanhClasses = (settings.functionFlags & Tanh) != 0;
+float CompiledFitness(CompiledFunction program, const CallRows& rowSet, const FitnessRules& rules) {
     float accumulator = 0;
     for (std::size_t i = 0; i < rowSet.size(); ++i) {
         const float y = CallCompiled(program, rowSet.Row(i));
-        if (std::isnan(y)) return settings.worstFitness * 0.5f;
+        if (std::isnan(y)) return rules.worstFitness * 0.5f;
         const float target = rowSet.targets[i];
-        if (classifier) {
-            if (Missed(y, target, tanhClasses)) accumulator += 1.0f;
+        if (rules.classifier) {
+            if (Missed(y, target, rules.tanhClasses)) accumulator += 1.0f;
         } else {
             const float d = y - target;
             accumulator += d * d;
         }
     }
-    if (accumulator > settings.worstFitness) accumulator = settings.worstFitness;
+    if (accumulator > rules.worstFitness) accumulator = rules.worstFitness;
     return accumulator * 0.5f;
+}
+
+float CEngine::EvaluateFitness(int core, const CallRows& rowSet) {
+    return CompiledFitness(codeBuffers[static_cast<std::size_t>(core)].Function(), rowSet, Rules());
 }
