@@ -55,7 +55,7 @@ void CheckColumns(const ProgramFile& file) {
     for (std::size_t at = 0; at < file.program.size(); at += 3) {
         const Shape shape = FormOf(file.program[at]).shape;
         const std::size_t column = file.program[at + 1] << 8 | file.program[at + 2];
-        const bool reads = shape != Shape::HelperOfTop && shape != Shape::Nop;
+        const bool reads = shape != Shape::HelperOfTop && shape != Shape::Nop && shape != Shape::Pop;
         if (reads && column >= file.values.size()) {
             throw BadInput(file.path + ": instruction " + std::to_string(at / 3 + 1) + " reads column " +
                            std::to_string(column) + ", past the " + std::to_string(file.values.size()) +
@@ -74,7 +74,9 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
         ApplyProgram(file, {inputCount, *settings, options.apply, options.svg}, out, err);
         return 0;
     }
-    const Formula formula = MakeFormula(AnalyseProgram(file.program), file.values, inputCount);
+    const LiveProgram live = AnalyseProgram(file.program);
+    if (!live.chain) throw BadInput(file.path + ": the program combines two values of the stack, which no formula shows yet");
+    const Formula formula = MakeFormula(live, file.values, inputCount);
     out << (options.c ? CSource(formula, inputCount, file.path) : "y = " + FormulaText(formula) + "\n");
     return 0;
 }
