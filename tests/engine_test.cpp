@@ -117,6 +117,44 @@ TEST(Engine, StartMarksTheRunActiveAndStopWaitsForIt) {
     EXPECT_EQ(calls.back(), "EngineStopped");
 }
 
+// Two engines learn at once, on different data and settings, each exactly as it learns alone; a
+// stop of one leaves the other running.
+TEST(Engine, TwoEnginesLearnAtOnceAsEachAlone) {
+    CSettingsSerializer regression = SmallSettings(), classifier = SmallSettings();
+    regression.generations = 8;
+    classifier.type = Classifier, classifier.functionFlags |= Sigmoidal, classifier.generations = 8;
+    const DataTable tables[2] = {Unfittable(12), {{0, 0, 0}, {1, 0, 1}, {0, 1, 1}, {1, 1, 0}, {0.5f, 0.5f, 1}}};
+    const CSettingsSerializer settings[2] = {regression, classifier};
+    RecordingReporter alone[2], together[2];
+    for (int k = 0; k < 2; ++k) {
+        CEngine engine;
+        engine.Initialise(alone[k], settings[k], tables[k], Seeded(7u + static_cast<std::uint32_t>(k)));
+        engine.Start();
+        engine.Wait();
+    }
+    CEngine engines[2];
+    for (int k = 0; k < 2; ++k)
+        engines[k].Initialise(together[k], settings[k], tables[k], Seeded(7u + static_cast<std::uint32_t>(k)));
+    for (CEngine& engine : engines) engine.Start();
+    for (CEngine& engine : engines) engine.Wait();
+    for (int k = 0; k < 2; ++k) {
+        EXPECT_EQ(together[k].Calls(), alone[k].Calls()) << k;
+        EXPECT_EQ(together[k].sources, alone[k].sources) << k;
+        EXPECT_EQ(together[k].fitnesses, alone[k].fitnesses) << k;
+    }
+
+    CSettingsSerializer endless = regression;
+    endless.generations = 1000000;
+    RecordingReporter stopped, running;
+    engines[0].Initialise(stopped, endless, tables[0], Seeded(1));
+    engines[1].Initialise(running, endless, tables[0], Seeded(2));
+    engines[0].Start(), engines[1].Start();
+    engines[0].Stop();
+    EXPECT_FALSE(engines[0].Active());
+    EXPECT_TRUE(engines[1].Active()) << "a stop belongs to its own engine";
+    engines[1].Stop();
+}
+
 // Stop tests on several threads at once all see a stop for as long as Stop waits for the run.
 TEST(Engine, ConcurrentStopTestsSeeTheRequestedStop) {
     constexpr int kThreads = 4, kTests = 200000;

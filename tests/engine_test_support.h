@@ -99,3 +99,9 @@ inline void RunToEnd(GepSearch& search, UIUpdater& reporter, const CSettingsSeri
     RunControl control;
     search.Run(reporter, control);
 }
+
+inline RunSetup Seeded(std::uint32_t seed) {
+    RunSetup setup;
+    setup.seed = seed;
+    return setup;
+}
