@@ -20,6 +20,10 @@ class CTarvoUI : public UIUpdater {
     void GenerationCompleted(int generation) override;
     void SetOutputDirectory(std::string directory) override;
     void RunFailed(std::string message) override;
+    // The tuned search's: a line and program<N>.cpp per better model; at the end front<S>.cpp per
+    // member of the front, pareto.csv listing them, model.cpp the chosen one, and two lines.
+    void NewBestModel(std::string source, int generation, const ModelScores& scores) override;
+    void FrontFound(const std::vector<FrontModel>& front, std::size_t chosen) override;
 
     // Whether the last run reported a failure; read once the run has ended.
     bool RunHasFailed() const { return runFailed; }
@@ -36,4 +40,6 @@ class CTarvoUI : public UIUpdater {
     std::int32_t totalGenerations = 0;
     bool runFailed = false;
     bool programFileFailed = false;  // this run has said that a program file could not be written
+
+    void WriteFile(const std::string& name, const std::string& text);
 };

@@ -127,6 +127,8 @@ bool StartLearning(const std::string& directory, const RunOptions& options) {
     CSettingsSerializer run;
     if (!LoadRun(directory, options, run)) return false;
     Engine().Initialise(Reporter(), run, dataTable, options.seed);
+    Engine().search = options.search;
+    Engine().seconds = options.seconds.value_or(0);
     Reporter().SetOutputDirectory(directory);
     Engine().Start();
     return true;

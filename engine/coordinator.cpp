@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <exception>
 
 #include "compile/source_emitter.h"
@@ -113,9 +114,12 @@ GenerationEnd ScoreGeneration(CEngine& e, int g) {
 }
 
 // Returns after the run's last report but one: the caller reports EngineStopped unless a perfect
-// fit already did.
+// fit already did. Once the time budget is spent, no further generation starts.
 bool RunGenerations(CEngine& e) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> budget(e.seconds);
     for (int g = 0; g < e.settings.generations; ++g) {
+        if (e.seconds > 0 && g > 0 && std::chrono::steady_clock::now() - start >= budget) break;
         const GenerationEnd end = RunGeneration(e, g);
         if (end == GenerationEnd::PerfectFit) return false;
         if (end != GenerationEnd::Next) return true;
@@ -164,7 +168,11 @@ int RunCoordinator(CEngine* engine, const std::function<void()>& holdingRunMutex
     runMutex.lock();
     if (holdingRunMutex) holdingRunMutex();
     try {
-        Run(*engine);
+        if (engine->search == SearchKind::Tuned) {
+            RunTunedSearch(*engine);
+        } else {
+            Run(*engine);
+        }
     } catch (const std::exception& error) {
         engine->reporter->RunFailed(error.what());
         engine->reporter->EngineStopped();

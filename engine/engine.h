@@ -51,6 +51,9 @@ constexpr std::int32_t kMaximumCores = 256;
 
 class GenerationMeeting;
 
+// Which search a run makes: the specified one, or the tuned search (engine/tuned_search.h).
+enum class SearchKind { Specified, Tuned };
+
 class CEngine {
   public:
     CEngine() = default;  // allocates nothing
@@ -133,7 +136,14 @@ class CEngine {
     // An island run's meeting with the other islands after every generation's scoring; none in a
     // single process. Set before Start, not owned.
     GenerationMeeting* meeting = nullptr;
+
+    // Set before Start: the search of the run, and its time budget in seconds (0: none).
+    SearchKind search = SearchKind::Specified;
+    double seconds = 0;
 };
+
+// The tuned search on the engine's rows and settings (engine/tuned_run.cpp).
+void RunTunedSearch(CEngine& e);
 
 // One generation g of a run: scoring with its reports, then breeding unless it is the last.
 enum class GenerationEnd { Next, Last, Stopped, PerfectFit };

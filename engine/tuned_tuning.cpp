@@ -1,166 +1,210 @@
 #include "engine/tuned_tuning.h"
 
 #include <Eigen/Dense>
+#include <algorithm>
 #include <cmath>
 
 #include "compile/activation.h"
+#include "compile/exact_math.h"
 
 namespace {
 
-using Matrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, 0, kMaxTunedConstants + 2,
-                             kMaxTunedConstants + 2>;
-using Vector = Eigen::Matrix<double, Eigen::Dynamic, 1, 0, kMaxTunedConstants + 2, 1>;
+constexpr std::size_t kMax = kMaxTunedConstants + 2;
+using Matrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, 0, kMax, kMax>;
+using Vector = Eigen::Matrix<double, Eigen::Dynamic, 1, 0, kMax, 1>;
 
 std::size_t LeftOf(const TunedNode* nodes, std::size_t i) { return i - 1 - nodes[i - 1].length; }
 
-double Function(TunedOp op, double x) {
-    switch (op) {
-        case TunedOp::Exp: return std::exp(x);
-        case TunedOp::Log: return std::log(x);
-        case TunedOp::Sin: return std::sin(x);
-        case TunedOp::Cos: return std::cos(x);
-        case TunedOp::Tan: return std::tan(x);
-        case TunedOp::Sigmoid: return ComputeSigmoid(static_cast<float>(x));
-        default: return ComputeTanh(static_cast<float>(x));
-    }
+// Four partial sums, so that the additions need not wait for each other.
+double Dot(const double* a, const double* b, std::size_t n) {
+    double sums[4] = {0, 0, 0, 0};
+    std::size_t r = 0;
+    for (; r + 4 <= n; r += 4)
+        for (int k = 0; k < 4; ++k) sums[k] += a[r + k] * b[r + k];
+    for (; r < n; ++r) sums[0] += a[r] * b[r];
+    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
 }
 
-// The derivative at x of the function whose value there is y.
-double Derivative(TunedOp op, double x, double y) {
+double Sum(const double* a, std::size_t n) {
+    double sums[4] = {0, 0, 0, 0};
+    std::size_t r = 0;
+    for (; r + 4 <= n; r += 4)
+        for (int k = 0; k < 4; ++k) sums[k] += a[r + k];
+    for (; r < n; ++r) sums[0] += a[r];
+    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
+}
+
+HelperIndex HelperOf(TunedOp op) {
+    return static_cast<HelperIndex>(static_cast<int>(op) - static_cast<int>(TunedOp::Exp));
+}
+
+// The function's slope at x, given its value y there; sin and cos take the other's block values.
+void Slopes(TunedOp op, const double* x, const double* y, const float* other, double* slope, std::size_t n) {
     switch (op) {
-        case TunedOp::Exp: return y;
-        case TunedOp::Log: return 1 / x;
-        case TunedOp::Sin: return std::cos(x);
-        case TunedOp::Cos: return -std::sin(x);
-        case TunedOp::Tan: return 1 + y * y;
-        case TunedOp::Sigmoid: return std::fabs(x) < 5 ? y * (1 - y) : 0;
-        default: return std::fabs(x) < 3 ? 1 - y * y : 0;
+        case TunedOp::Exp: for (std::size_t r = 0; r < n; ++r) slope[r] = y[r]; break;
+        case TunedOp::Log: for (std::size_t r = 0; r < n; ++r) slope[r] = 1 / x[r]; break;
+        case TunedOp::Sin: for (std::size_t r = 0; r < n; ++r) slope[r] = other[r]; break;
+        case TunedOp::Cos: for (std::size_t r = 0; r < n; ++r) slope[r] = -other[r]; break;
+        case TunedOp::Tan: for (std::size_t r = 0; r < n; ++r) slope[r] = 1 + y[r] * y[r]; break;
+        case TunedOp::Sigmoid:
+            for (std::size_t r = 0; r < n; ++r) slope[r] = std::fabs(x[r]) < 5 ? y[r] * (1 - y[r]) : 0;
+            break;
+        default:
+            for (std::size_t r = 0; r < n; ++r) slope[r] = std::fabs(x[r]) < 3 ? 1 - y[r] * y[r] : 0;
+            break;
     }
 }
 
 }  // namespace
 
-void ConstantTuner::Forward(const TunedNode* nodes, std::size_t count, const TunedRows& rows, std::size_t first,
-                            std::size_t block) {
+void ConstantTuner::Prepare(const TunedNode* nodes, std::size_t count, const TunedRows& rows) {
+    rows_ = rows.size();
+    value_.resize(count * rows_);
+    slope_.resize(count * rows_);
+    adjoint_.resize(count * rows_);
+    residual_.resize(rows_);
+    argument_.resize(2 * rows_);
+    constant_.resize(count);
+    dynamic_.assign(count, 0);
+    constantNodes_.clear();
     for (std::size_t i = 0; i < count; ++i) {
-        double* v = &value_[i * kBlock];
+        constant_[i] = nodes[i].value;
+        const int arity = ArityOf(nodes[i].op);
+        if (nodes[i].op == TunedOp::Constant) constantNodes_.push_back(i), dynamic_[i] = 1;
+        if (arity >= 1) dynamic_[i] = dynamic_[i - 1];
+        if (arity == 2) dynamic_[i] = dynamic_[i] || dynamic_[LeftOf(nodes, i)];
+    }
+}
+
+void ConstantTuner::Forward(const TunedNode* nodes, std::size_t count, const TunedRows& rows, const bool* which) {
+    const std::size_t n = rows_;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (which && !which[i]) continue;
+        double* v = &value_[i * n];
         const TunedNode& node = nodes[i];
-        switch (ArityOf(node.op)) {
-            case 0:
-                if (node.op == TunedOp::Input) {
-                    const float* column = rows.columns[node.input].data() + first;
-                    for (std::size_t r = 0; r < block; ++r) v[r] = column[r];
-                } else {
-                    for (std::size_t r = 0; r < block; ++r) v[r] = constant_[i];
-                }
-                break;
-            case 1: {
-                const double* x = &value_[(i - 1) * kBlock];
-                for (std::size_t r = 0; r < block; ++r) v[r] = Function(node.op, x[r]);
-                break;
-            }
-            default: {
-                const double* a = &value_[LeftOf(nodes, i) * kBlock];
-                const double* b = &value_[(i - 1) * kBlock];
-                switch (node.op) {
-                    case TunedOp::Add: for (std::size_t r = 0; r < block; ++r) v[r] = a[r] + b[r]; break;
-                    case TunedOp::Sub: for (std::size_t r = 0; r < block; ++r) v[r] = a[r] - b[r]; break;
-                    case TunedOp::Mul: for (std::size_t r = 0; r < block; ++r) v[r] = a[r] * b[r]; break;
-                    default: for (std::size_t r = 0; r < block; ++r) v[r] = a[r] / b[r]; break;
-                }
+        const int arity = ArityOf(node.op);
+        if (node.op == TunedOp::Input) {
+            const float* column = rows.columns[node.input].data();
+            for (std::size_t r = 0; r < n; ++r) v[r] = column[r];
+        } else if (node.op == TunedOp::Constant) {
+            std::fill(v, v + n, constant_[i]);
+        } else if (arity == 1) {
+            // As the program computes it: the argument rounded to float, the float helper.
+            const double* x = &value_[(i - 1) * n];
+            float* argument = argument_.data();
+            float* other = argument + n;
+            for (std::size_t r = 0; r < n; ++r) argument[r] = static_cast<float>(x[r]);
+            if (node.op == TunedOp::Sin || node.op == TunedOp::Cos)
+                ApplyHelperBlock(node.op == TunedOp::Sin ? kCos : kSin, argument, other, n);
+            ApplyHelperBlock(HelperOf(node.op), argument, argument, n);
+            for (std::size_t r = 0; r < n; ++r) v[r] = argument[r];
+            Slopes(node.op, x, v, other, &slope_[i * n], n);
+        } else {
+            const double* a = &value_[LeftOf(nodes, i) * n];
+            const double* b = &value_[(i - 1) * n];
+            switch (node.op) {
+                case TunedOp::Add: for (std::size_t r = 0; r < n; ++r) v[r] = a[r] + b[r]; break;
+                case TunedOp::Sub: for (std::size_t r = 0; r < n; ++r) v[r] = a[r] - b[r]; break;
+                case TunedOp::Mul: for (std::size_t r = 0; r < n; ++r) v[r] = a[r] * b[r]; break;
+                default: for (std::size_t r = 0; r < n; ++r) v[r] = a[r] / b[r]; break;
             }
         }
     }
 }
 
-bool ConstantTuner::Evaluate(TunedNode* nodes, std::size_t count, const TunedRows& rows, const double* p,
-                             std::size_t size, Pass& pass) {
-    const std::size_t n = constantNodes_.size();
-    for (std::size_t j = 0; j < n; ++j) constant_[constantNodes_[j]] = p[j];
-    const double scale = p[n], offset = p[n + 1];
-    pass.cost = 0;
-    for (std::size_t a = 0; a < size; ++a) {
-        pass.gradient[a] = 0;
-        for (std::size_t b = 0; b < size; ++b) pass.normal[a][b] = 0;
-    }
+bool ConstantTuner::Evaluate(const TunedNode* nodes, std::size_t count, const TunedRows& rows, const double* p,
+                             Pass& pass) {
+    const std::size_t n = rows_, constants = constantNodes_.size(), size = constants + 2;
+    for (std::size_t j = 0; j < constants; ++j) constant_[constantNodes_[j]] = p[j];
+    const double scale = p[constants], offset = p[constants + 1];
+    Forward(nodes, count, rows, reinterpret_cast<const bool*>(dynamic_.data()));
     const std::size_t root = count - 1;
-    double g[kMaxTunedConstants + 2];
-    for (std::size_t first = 0; first < rows.size(); first += kBlock) {
-        const std::size_t block = std::min(kBlock, rows.size() - first);
-        Forward(nodes, count, rows, first, block);
-        std::fill(adjoint_.begin(), adjoint_.begin() + static_cast<std::ptrdiff_t>(count * kBlock), 0.0);
-        for (std::size_t r = 0; r < block; ++r) adjoint_[root * kBlock + r] = 1;
-        for (std::size_t i = count; i-- > 0;) {
-            const TunedNode& node = nodes[i];
-            const double* d = &adjoint_[i * kBlock];
-            if (ArityOf(node.op) == 1) {
-                const double* x = &value_[(i - 1) * kBlock];
-                const double* y = &value_[i * kBlock];
-                double* dx = &adjoint_[(i - 1) * kBlock];
-                for (std::size_t r = 0; r < block; ++r) dx[r] += d[r] * Derivative(node.op, x[r], y[r]);
-            } else if (ArityOf(node.op) == 2) {
-                const std::size_t left = LeftOf(nodes, i);
-                const double* a = &value_[left * kBlock];
-                const double* b = &value_[(i - 1) * kBlock];
-                double* da = &adjoint_[left * kBlock];
-                double* db = &adjoint_[(i - 1) * kBlock];
-                for (std::size_t r = 0; r < block; ++r) {
-                    switch (node.op) {
-                        case TunedOp::Add: da[r] += d[r], db[r] += d[r]; break;
-                        case TunedOp::Sub: da[r] += d[r], db[r] -= d[r]; break;
-                        case TunedOp::Mul: da[r] += d[r] * b[r], db[r] += d[r] * a[r]; break;
-                        default: da[r] += d[r] / b[r], db[r] -= d[r] * a[r] / (b[r] * b[r]); break;
-                    }
-                }
-            }
+    const double* f = &value_[root * n];
+    for (std::size_t r = 0; r < n; ++r) residual_[r] = scale * f[r] + offset - rows.targets[r];
+    pass.cost = Dot(residual_.data(), residual_.data(), n);
+    if (!std::isfinite(pass.cost)) return false;
+    // Each node's adjoint is written once, by its parent.
+    std::fill(&adjoint_[root * n], &adjoint_[root * n] + n, 1.0);
+    for (std::size_t i = count; i-- > 0;) {
+        const TunedNode& node = nodes[i];
+        const int arity = ArityOf(node.op);
+        if (!dynamic_[i] || arity == 0) continue;
+        const double* d = &adjoint_[i * n];
+        if (arity == 1) {
+            const double* slope = &slope_[i * n];
+            double* dx = &adjoint_[(i - 1) * n];
+            for (std::size_t r = 0; r < n; ++r) dx[r] = d[r] * slope[r];
+            continue;
         }
-        for (std::size_t r = 0; r < block; ++r) {
-            const double f = value_[root * kBlock + r];
-            const double e = scale * f + offset - rows.targets[first + r];
-            pass.cost += e * e;
-            for (std::size_t j = 0; j < n; ++j) g[j] = scale * adjoint_[constantNodes_[j] * kBlock + r];
-            g[n] = f;
-            g[n + 1] = 1;
-            for (std::size_t a = 0; a < size; ++a) {
-                pass.gradient[a] += g[a] * e;
-                for (std::size_t b = a; b < size; ++b) pass.normal[a][b] += g[a] * g[b];
+        const std::size_t left = LeftOf(nodes, i), right = i - 1;
+        const double* a = &value_[left * n];
+        const double* b = &value_[right * n];
+        double* da = &adjoint_[left * n];
+        double* db = &adjoint_[right * n];
+        const bool toLeft = dynamic_[left], toRight = dynamic_[right];
+        switch (node.op) {
+            case TunedOp::Add:
+                if (toLeft) std::copy(d, d + n, da);
+                if (toRight) std::copy(d, d + n, db);
+                break;
+            case TunedOp::Sub:
+                if (toLeft) std::copy(d, d + n, da);
+                if (toRight) for (std::size_t r = 0; r < n; ++r) db[r] = -d[r];
+                break;
+            case TunedOp::Mul:
+                if (toLeft) for (std::size_t r = 0; r < n; ++r) da[r] = d[r] * b[r];
+                if (toRight) for (std::size_t r = 0; r < n; ++r) db[r] = d[r] * a[r];
+                break;
+            default: {
+                const double* quotient = &value_[i * n];
+                if (toLeft) for (std::size_t r = 0; r < n; ++r) da[r] = d[r] / b[r];
+                if (toRight) for (std::size_t r = 0; r < n; ++r) db[r] = -d[r] * quotient[r] / b[r];
+                break;
             }
         }
     }
-    return std::isfinite(pass.cost);
+    // Columns of J: scale times each constant's adjoint, then f, then ones.
+    const auto column = [&](std::size_t k) { return &adjoint_[constantNodes_[k] * n]; };
+    for (std::size_t j = 0; j < constants; ++j) {
+        for (std::size_t k = j; k < constants; ++k) pass.normal[j][k] = scale * scale * Dot(column(j), column(k), n);
+        pass.normal[j][constants] = scale * Dot(column(j), f, n);
+        pass.normal[j][constants + 1] = scale * Sum(column(j), n);
+        pass.gradient[j] = scale * Dot(column(j), residual_.data(), n);
+    }
+    pass.normal[constants][constants] = Dot(f, f, n);
+    pass.normal[constants][constants + 1] = Sum(f, n);
+    pass.normal[constants + 1][constants + 1] = static_cast<double>(n);
+    pass.gradient[constants] = Dot(f, residual_.data(), n);
+    pass.gradient[constants + 1] = Sum(residual_.data(), n);
+    for (std::size_t j = 0; j < size; ++j)
+        if (!std::isfinite(pass.gradient[j])) return false;
+    return true;
 }
 
 bool ConstantTuner::Tune(TunedNode* nodes, std::size_t count, const TunedRows& rows, int iterations) {
-    constantNodes_.clear();
-    for (std::size_t i = 0; i < count; ++i)
-        if (nodes[i].op == TunedOp::Constant) constantNodes_.push_back(i);
-    const std::size_t n = constantNodes_.size(), size = n + 2;
-    if (n == 0 || n > kMaxTunedConstants || rows.size() == 0) return false;
-    value_.resize(count * kBlock);
-    adjoint_.resize(count * kBlock);
-    constant_.resize(count);
+    Prepare(nodes, count, rows);
+    const std::size_t constants = constantNodes_.size(), size = constants + 2, n = rows_;
+    if (constants == 0 || constants > kMaxTunedConstants || n == 0) return false;
+    Forward(nodes, count, rows, nullptr);
 
-    double p[kMaxTunedConstants + 2], q[kMaxTunedConstants + 2];
-    for (std::size_t j = 0; j < n; ++j) p[j] = nodes[constantNodes_[j]].value;
-    // The scale and offset that fit the starting constants best.
-    std::vector<double>& f = scratch_;
-    f.resize(rows.size());
-    p[n] = 1, p[n + 1] = 0;
-    Values(nodes, count, rows, 1, 0, f.data());
-    double meanF = 0, meanT = 0, covariance = 0, variance = 0;
-    for (std::size_t r = 0; r < rows.size(); ++r) meanF += f[r], meanT += rows.targets[r];
-    meanF /= static_cast<double>(rows.size());
-    meanT /= static_cast<double>(rows.size());
-    for (std::size_t r = 0; r < rows.size(); ++r) {
+    // Start from the scale and offset that fit the starting constants best.
+    double p[kMax], q[kMax];
+    for (std::size_t j = 0; j < constants; ++j) p[j] = constant_[constantNodes_[j]];
+    const double* f = &value_[(count - 1) * n];
+    const double meanF = Sum(f, n) / static_cast<double>(n);
+    double meanT = 0, covariance = 0, variance = 0;
+    for (std::size_t r = 0; r < n; ++r) meanT += rows.targets[r];
+    meanT /= static_cast<double>(n);
+    for (std::size_t r = 0; r < n; ++r) {
         covariance += (f[r] - meanF) * (rows.targets[r] - meanT);
         variance += (f[r] - meanF) * (f[r] - meanF);
     }
-    p[n] = variance > 0 ? covariance / variance : 0;
-    p[n + 1] = meanT - p[n] * meanF;
+    p[constants] = variance > 0 ? covariance / variance : 0;
+    p[constants + 1] = meanT - p[constants] * meanF;
 
     Pass* current = &passes_[0];
     Pass* trial = &passes_[1];
-    if (!Evaluate(nodes, count, rows, p, size, *current)) return false;
+    if (!Evaluate(nodes, count, rows, p, *current)) return false;
     double lambda = 1e-3;
     bool improved = false;
     Matrix A(size, size);
@@ -173,7 +217,7 @@ bool ConstantTuner::Tune(TunedNode* nodes, std::size_t count, const TunedRows& r
         }
         const Vector step = A.ldlt().solve(b);
         for (std::size_t i = 0; i < size; ++i) q[i] = p[i] + step(static_cast<Eigen::Index>(i));
-        if (step.allFinite() && Evaluate(nodes, count, rows, q, size, *trial) && trial->cost < current->cost) {
+        if (step.allFinite() && Evaluate(nodes, count, rows, q, *trial) && trial->cost < current->cost) {
             std::copy(q, q + size, p);
             std::swap(current, trial);
             lambda = std::max(lambda * 0.3, 1e-12);
@@ -183,18 +227,12 @@ bool ConstantTuner::Tune(TunedNode* nodes, std::size_t count, const TunedRows& r
         }
     }
     if (!improved) return false;
-    for (std::size_t j = 0; j < n; ++j) nodes[constantNodes_[j]].value = static_cast<float>(p[j]);
+    for (std::size_t j = 0; j < constants; ++j) nodes[constantNodes_[j]].value = static_cast<float>(p[j]);
     return true;
 }
 
-void ConstantTuner::Values(const TunedNode* nodes, std::size_t count, const TunedRows& rows, double scale,
-                           double offset, double* out) {
-    value_.resize(count * kBlock);
-    constant_.resize(count);
-    for (std::size_t i = 0; i < count; ++i) constant_[i] = nodes[i].value;
-    for (std::size_t first = 0; first < rows.size(); first += kBlock) {
-        const std::size_t block = std::min(kBlock, rows.size() - first);
-        Forward(nodes, count, rows, first, block);
-        for (std::size_t r = 0; r < block; ++r) out[first + r] = scale * value_[(count - 1) * kBlock + r] + offset;
-    }
+void ConstantTuner::Values(const TunedNode* nodes, std::size_t count, const TunedRows& rows, double* out) {
+    Prepare(nodes, count, rows);
+    Forward(nodes, count, rows, nullptr);
+    std::copy(&value_[(count - 1) * rows_], &value_[(count - 1) * rows_] + rows_, out);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Constant tuning: a few Levenberg-Marquardt iterations on a program's constants, its scale and its
 // offset together, in double precision, with the derivatives of the model from one backward pass
-// over the tree per block of rows. The tuned constants are rounded to float; whether they are kept
-// is for the caller to decide on the exact error. One tuner per thread: it owns its scratch.
+// over the tree. Functions are computed as the program computes them, through their float helpers,
+// and nodes whose subtree holds no constant are computed once per call. The tuned constants are
+// rounded to float; whether they are kept is for the caller to decide on the exact error. One
+// tuner per thread: it owns its scratch.
 #include <cstddef>
 #include <vector>
 
@@ -18,26 +20,28 @@ class ConstantTuner {
     // the tree has no constant or more than kMaxTunedConstants of them.
     bool Tune(TunedNode* nodes, std::size_t count, const TunedRows& rows, int iterations);
 
-    // The model's value a * f + b, f the tree in double, on each row; for the reference checks.
-    void Values(const TunedNode* nodes, std::size_t count, const TunedRows& rows, double scale, double offset,
-                double* out);
+    // The tree's value f in double on each row, as tuning computes it.
+    void Values(const TunedNode* nodes, std::size_t count, const TunedRows& rows, double* out);
 
   private:
+    static constexpr std::size_t kMaxParameters = kMaxTunedConstants + 2;
     struct Pass {  // sums over the rows at one point
         double cost = 0;
-        double normal[kMaxTunedConstants + 2][kMaxTunedConstants + 2];  // J'J
-        double gradient[kMaxTunedConstants + 2];                      // J'r
+        double normal[kMaxParameters][kMaxParameters];  // J'J, upper triangle
+        double gradient[kMaxParameters];                // J'r
     };
-    void Forward(const TunedNode* nodes, std::size_t count, const TunedRows& rows, std::size_t first,
-                 std::size_t block);
-    // The tree at parameters p (constants in tree order, then scale and offset).
-    bool Evaluate(TunedNode* nodes, std::size_t count, const TunedRows& rows, const double* p, std::size_t size,
-                  Pass& pass);
+    void Prepare(const TunedNode* nodes, std::size_t count, const TunedRows& rows);
+    // Values of the nodes marked in `which` (all when null), the constants taken from `constant_`.
+    void Forward(const TunedNode* nodes, std::size_t count, const TunedRows& rows, const bool* which);
+    // The model at parameters p (constants in tree order, then scale and offset).
+    bool Evaluate(const TunedNode* nodes, std::size_t count, const TunedRows& rows, const double* p, Pass& pass);
 
-    static constexpr std::size_t kBlock = 64;
-    std::vector<double> value_, adjoint_;  // per node, kBlock rows each
-    std::vector<double> constant_;         // per node: the value a Constant node takes
+    std::size_t rows_ = 0;
+    std::vector<double> value_, slope_, adjoint_;  // per node, rows_ values each
+    std::vector<double> constant_;                 // per node: the value a Constant node takes
+    std::vector<char> dynamic_;                    // per node: its subtree holds a constant
     std::vector<std::size_t> constantNodes_;
-    std::vector<double> scratch_;
+    std::vector<double> residual_;
+    std::vector<float> argument_;
     Pass passes_[2];
 };

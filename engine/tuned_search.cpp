@@ -1,0 +1,184 @@
+#include "engine/tuned_search.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <cmath>
+#include <limits>
+
+#include "compile/function_set.h"
+#include "compile/source_emitter.h"
+#include "engine/tuned_evaluation.h"
+#include "engine/tuned_selection.h"
+#include "engine/tuned_tuning.h"
+
+static std::atomic<long> gNodes{0}, gConst{0}, gCount{0}, gTuned{0};
+// Scratch of one thread.
+struct TunedSearch::Worker {
+    ConstantTuner tuner;
+    TunedEvaluator evaluator;
+    TunedCode code;
+    TunedTree tuned, scratch;
+    std::vector<long double> values;
+};
+
+TunedSearch::TunedSearch(const TunedRows& training, const TunedRows& validation, const TunedSettings& settings,
+                         UIUpdater& reporter, std::function<bool()> stopRequested)
+    : training_(training),
+      validation_(validation),
+      settings_(settings),
+      reporter_(reporter),
+      stopRequested_(std::move(stopRequested)),
+      grammar_(MakeGrammar(settings.functionFlags, training.inputCount, 2 * settings.maxInstructions,
+                           settings.maxConstants)),
+      front_(settings.maxInstructions),
+      bestError_(std::numeric_limits<double>::infinity()) {
+    settings_.threads = std::max(settings_.threads, 1);
+    settings_.population = std::max<std::size_t>(settings_.population, 1);
+    for (int c = 0; c < settings_.threads; ++c) workers_.push_back(std::make_unique<Worker>());
+    std::vector<std::uint8_t> pool;
+    BuildOpcodePool(settings.functionFlags, pool, helperSource_, activationSource_);
+}
+
+TunedSearch::~TunedSearch() = default;
+
+static double CpuNow() { timespec t; clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t); return t.tv_sec + 1e-9 * t.tv_nsec; }
+static const double gCpuBudget = getenv("TARVO_CPU_SECONDS") ? atof(getenv("TARVO_CPU_SECONDS")) : 0;
+bool TunedSearch::OutOfTime() const {
+    if (stopRequested_ && stopRequested_()) return true;
+    if (gCpuBudget > 0) return CpuNow() >= gCpuBudget;
+    return settings_.seconds > 0 && std::chrono::steady_clock::now() >= deadline_;
+}
+
+void TunedSearch::Run() {
+    deadline_ = std::chrono::steady_clock::now() +
+                std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                    std::chrono::duration<double>(settings_.seconds));
+    reporter_.EngineStarted(static_cast<int>(std::min<std::int64_t>(settings_.generations, INT32_MAX)));
+    if (settings_.generations > 0) {
+        std::vector<TunedIndividual> initial(std::max<std::size_t>(settings_.initialPopulation, 1));
+        if (ScoreAll(initial, 0, false)) {
+            KeepBest(population_, initial, settings_.population);
+            ReportBest(0);
+            offspring_.resize(settings_.population);
+            for (std::int64_t g = 1; g < settings_.generations; ++g) {
+                if (!ScoreAll(offspring_, g, true)) break;
+                generationsDone_ = g;
+                KeepBest(population_, offspring_, settings_.population);
+                offspring_.resize(settings_.population);
+                ReportBest(g);
+            }
+        }
+    }
+    Finish();
+    if (getenv("TARVO_STATS")) fprintf(stderr, "generations %lld nodes %.1f constants %.2f tuned %.2f\n", (long long)generationsDone_, (double)gNodes/gCount, (double)gConst/gCount, (double)gTuned/gCount);
+    reporter_.EngineStopped();
+}
+
+bool TunedSearch::ScoreAll(std::vector<TunedIndividual>& individuals, std::int64_t generation, bool breed) {
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> late{false};
+    pool_.Run(settings_.threads, [&](int c) {
+        Worker& worker = *workers_[static_cast<std::size_t>(c)];
+        for (std::size_t i; (i = next.fetch_add(1)) < individuals.size();) {
+            if (OutOfTime()) {
+                late = true;
+                return;
+            }
+            if (breed) {
+                Breed(worker, generation, i, individuals[i]);
+            } else {
+                TunedRandom random(settings_.seed, static_cast<std::uint64_t>(generation), i);
+                individuals[i].tree.clear();
+                const std::size_t size = 1 + random.Below(static_cast<std::uint32_t>(settings_.maxInstructions));
+                AppendRandomTree(random, grammar_, size, individuals[i].tree);
+            }
+            Score(worker, individuals[i]);
+        }
+    });
+    return !late;
+}
+
+void TunedSearch::Breed(Worker& worker, std::int64_t generation, std::size_t index, TunedIndividual& child) {
+    TunedRandom random(settings_.seed, static_cast<std::uint64_t>(generation), index);
+    const TunedIndividual& first = population_[Tournament(random, population_, settings_.tournament)];
+    if (random.Chance(settings_.crossover)) {
+        const TunedIndividual& second = population_[Tournament(random, population_, settings_.tournament)];
+        Crossover(random, grammar_, first.tree, second.tree, child.tree);
+    } else {
+        child.tree = first.tree;
+    }
+    if (random.Chance(settings_.mutation)) Mutate(random, grammar_, child.tree, worker.scratch);
+}
+
+void TunedSearch::Score(Worker& worker, TunedIndividual& individual) {
+    const TunedTree& tree = individual.tree;
+    gNodes += (long)tree.size(); gConst += (long)ConstantCount(tree.data(), tree.size()); gCount++;
+    individual.error = std::numeric_limits<double>::infinity();
+    const bool fits = EmitTunedCode(tree.data(), tree.size(), training_.inputCount, 1, 0, worker.code);
+    individual.size = InstructionCount(worker.code);
+    if (!fits || individual.size > settings_.maxInstructions) return;
+    worker.values.resize(training_.size());
+    worker.evaluator.BodyValues(worker.code, training_, worker.values.data());
+    individual.scaling = FitScaling(worker.values.data(), training_.targets.data(), training_.size());
+    individual.error = ScaledError(worker.values.data(), training_.targets.data(), training_.size(), individual.scaling);
+    if (settings_.tuningIterations <= 0 || ConstantCount(tree.data(), tree.size()) == 0) return;
+    worker.tuned = tree;
+    gTuned++;
+    if (!worker.tuner.Tune(worker.tuned.data(), worker.tuned.size(), training_, settings_.tuningIterations)) return;
+    EmitTunedCode(worker.tuned.data(), worker.tuned.size(), training_.inputCount, 1, 0, worker.code);
+    worker.evaluator.BodyValues(worker.code, training_, worker.values.data());
+    const Scaling scaling = FitScaling(worker.values.data(), training_.targets.data(), training_.size());
+    const double error = ScaledError(worker.values.data(), training_.targets.data(), training_.size(), scaling);
+    if (!(error < individual.error)) return;
+    individual.tree.swap(worker.tuned);
+    individual.scaling = scaling;
+    individual.error = error;
+}
+
+double TunedSearch::ValidationError(Worker& worker, const TunedIndividual& individual) {
+    if (validation_.size() == 0) return std::numeric_limits<double>::quiet_NaN();
+    EmitTunedCode(individual.tree.data(), individual.tree.size(), validation_.inputCount, 1, 0, worker.code);
+    worker.values.resize(validation_.size());
+    worker.evaluator.BodyValues(worker.code, validation_, worker.values.data());
+    return ScaledError(worker.values.data(), validation_.targets.data(), validation_.size(), individual.scaling);
+}
+
+std::string TunedSearch::Source(Worker& worker, const TunedIndividual& individual) {
+    EmitTunedCode(individual.tree.data(), individual.tree.size(), training_.inputCount, individual.scaling.scale,
+                  individual.scaling.offset, worker.code);
+    std::vector<float> sample;
+    for (const std::vector<float>& column : training_.columns) sample.push_back(column.front());
+    sample.insert(sample.end(), worker.code.constants.begin(), worker.code.constants.end());
+    return EmitSource(worker.code.bytes, sample, training_.targets.front(), helperSource_, activationSource_);
+}
+
+void TunedSearch::ReportBest(std::int64_t generation) {
+    for (const TunedIndividual& individual : population_) front_.Offer(individual);
+    const TunedIndividual& best = population_.front();  // KeepBest sorts
+    if (!(best.error < bestError_)) return;
+    bestError_ = best.error;
+    Worker& worker = *workers_.front();
+    const ModelScores scores{best.error, ValidationError(worker, best), best.size};
+    reporter_.NewBestModel(Source(worker, best), static_cast<int>(generation), scores);
+}
+
+void TunedSearch::Finish() {
+    Worker& worker = *workers_.front();
+    std::vector<FrontModel> models;
+    std::vector<double> judged;
+    for (const TunedIndividual* member : front_.Members()) {
+        const ModelScores scores{member->error, ValidationError(worker, *member), member->size};
+        models.push_back({Source(worker, *member), scores});
+        judged.push_back(validation_.size() > 0 ? scores.validationError : scores.trainingError);
+    }
+    if (models.empty()) return;
+    const TunedRows& rows = validation_.size() > 0 ? validation_ : training_;
+    double mean = 0, variance = 0;
+    for (float t : rows.targets) mean += t;
+    mean /= static_cast<double>(rows.size());
+    for (float t : rows.targets) variance += (t - mean) * (t - mean);
+    variance /= static_cast<double>(rows.size());
+    reporter_.FrontFound(models, ChooseModel(judged, variance));
+}
