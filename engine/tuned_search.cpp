@@ -19,7 +19,8 @@ struct TunedSearch::Worker {
     ConstantTuner tuner;
     TunedEvaluator evaluator;
     TunedCode code;
-    TunedTree tuned, scratch;
+    TunedTree tuned;
+    MutationScratch scratch;
     std::vector<long double> values;
 };
 
@@ -56,55 +57,58 @@ void TunedSearch::Run() {
                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                     std::chrono::duration<double>(settings_.seconds));
     reporter_.EngineStarted(static_cast<int>(std::min<std::int64_t>(settings_.generations, INT32_MAX)));
-    if (settings_.generations > 0) {
-        std::vector<TunedIndividual> initial(std::max<std::size_t>(settings_.initialPopulation, 1));
-        if (ScoreAll(initial, 0, false)) {
-            KeepBest(population_, initial, settings_.population);
-            ReportBest(0);
-            offspring_.resize(settings_.population);
-            for (std::int64_t g = 1; g < settings_.generations; ++g) {
-                if (!ScoreAll(offspring_, g, true)) break;
-                generationsDone_ = g;
-                KeepBest(population_, offspring_, settings_.population);
-                offspring_.resize(settings_.population);
-                ReportBest(g);
-            }
+    const std::size_t n = settings_.population;
+    pool_.resize(std::max<std::size_t>(settings_.initialPopulation, 1));
+    for (std::uint32_t i = 0; i < pool_.size(); ++i) offspring_.push_back(i);
+    if (settings_.generations > 0 && MakeAll(offspring_, 0)) {
+        KeepBest(pool_, population_, offspring_, n);
+        offspring_.resize(std::min(offspring_.size(), n));
+        while (offspring_.size() < n) {
+            offspring_.push_back(static_cast<std::uint32_t>(pool_.size()));
+            pool_.emplace_back();
+        }
+        ReportBest(0);
+        for (std::int64_t g = 1; g < settings_.generations; ++g) {
+            if (!MakeAll(offspring_, g)) break;
+            generationsDone_ = g;
+            KeepBest(pool_, population_, offspring_, n);
+            ReportBest(g);
         }
     }
     Finish();
-    if (getenv("TARVO_STATS")) fprintf(stderr, "generations %lld nodes %.1f constants %.2f tuned %.2f\n", (long long)generationsDone_, (double)gNodes/gCount, (double)gConst/gCount, (double)gTuned/gCount);
+    if (getenv("TARVO_STATS")) fprintf(stderr, "generations %lld scored %ld cpu %.2f us/ind %.1f nodes %.1f constants %.2f tuned %.2f\n", (long long)generationsDone_, (long)gCount, CpuNow(), 1e6*CpuNow()/gCount, (double)gNodes/gCount, (double)gConst/gCount, (double)gTuned/gCount);
     reporter_.EngineStopped();
 }
 
-bool TunedSearch::ScoreAll(std::vector<TunedIndividual>& individuals, std::int64_t generation, bool breed) {
+bool TunedSearch::MakeAll(const Positions& positions, std::int64_t generation) {
     std::atomic<std::size_t> next{0};
     std::atomic<bool> late{false};
-    pool_.Run(settings_.threads, [&](int c) {
+    threads_.Run(settings_.threads, [&](int c) {
         Worker& worker = *workers_[static_cast<std::size_t>(c)];
-        for (std::size_t i; (i = next.fetch_add(1)) < individuals.size();) {
+        for (std::size_t i; (i = next.fetch_add(1)) < positions.size();) {
             if (OutOfTime()) {
                 late = true;
                 return;
             }
-            if (breed) {
-                Breed(worker, generation, i, individuals[i]);
+            TunedIndividual& individual = pool_[positions[i]];
+            TunedRandom random(settings_.seed, static_cast<std::uint64_t>(generation), i);
+            if (generation > 0) {
+                Breed(worker, random, individual);
             } else {
-                TunedRandom random(settings_.seed, static_cast<std::uint64_t>(generation), i);
-                individuals[i].tree.clear();
+                individual.tree.clear();
                 const std::size_t size = 1 + random.Below(static_cast<std::uint32_t>(settings_.maxInstructions));
-                AppendRandomTree(random, grammar_, size, individuals[i].tree);
+                AppendRandomTree(random, grammar_, size, individual.tree);
             }
-            Score(worker, individuals[i]);
+            Score(worker, individual);
         }
     });
     return !late;
 }
 
-void TunedSearch::Breed(Worker& worker, std::int64_t generation, std::size_t index, TunedIndividual& child) {
-    TunedRandom random(settings_.seed, static_cast<std::uint64_t>(generation), index);
-    const TunedIndividual& first = population_[Tournament(random, population_, settings_.tournament)];
+void TunedSearch::Breed(Worker& worker, TunedRandom& random, TunedIndividual& child) {
+    const TunedIndividual& first = pool_[Tournament(random, pool_, population_, settings_.tournament)];
     if (random.Chance(settings_.crossover)) {
-        const TunedIndividual& second = population_[Tournament(random, population_, settings_.tournament)];
+        const TunedIndividual& second = pool_[Tournament(random, pool_, population_, settings_.tournament)];
         Crossover(random, grammar_, first.tree, second.tree, child.tree);
     } else {
         child.tree = first.tree;
@@ -155,8 +159,8 @@ std::string TunedSearch::Source(Worker& worker, const TunedIndividual& individua
 }
 
 void TunedSearch::ReportBest(std::int64_t generation) {
-    for (const TunedIndividual& individual : population_) front_.Offer(individual);
-    const TunedIndividual& best = population_.front();  // KeepBest sorts
+    for (std::uint32_t position : population_) front_.Offer(pool_[position]);
+    const TunedIndividual& best = pool_[population_.front()];  // KeepBest sorts
     if (!(best.error < bestError_)) return;
     bestError_ = best.error;
     Worker& worker = *workers_.front();

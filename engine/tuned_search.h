@@ -19,6 +19,7 @@
 #include "engine/tuned_front.h"
 #include "engine/tuned_individual.h"
 #include "engine/tuned_rows.h"
+#include "engine/tuned_selection.h"
 #include "engine/tuned_variation.h"
 #include "engine/worker_pool.h"
 
@@ -52,9 +53,10 @@ class TunedSearch {
     struct Worker;
 
     bool OutOfTime() const;
-    // Scores population[i] for i in [0, count) on all threads; false when time ran out first.
-    bool ScoreAll(std::vector<TunedIndividual>& individuals, std::int64_t generation, bool breed);
-    void Breed(Worker& worker, std::int64_t generation, std::size_t index, TunedIndividual& child);
+    // Makes (breeds, or for generation 0 draws) and scores the individuals at `positions` of the
+    // pool on all threads; false when time ran out first.
+    bool MakeAll(const Positions& positions, std::int64_t generation);
+    void Breed(Worker& worker, TunedRandom& random, TunedIndividual& child);
     void Score(Worker& worker, TunedIndividual& individual);
     double ValidationError(Worker& worker, const TunedIndividual& individual);
     std::string Source(Worker& worker, const TunedIndividual& individual);
@@ -68,8 +70,9 @@ class TunedSearch {
     std::function<bool()> stopRequested_;
     TunedGrammar grammar_;
     std::vector<std::unique_ptr<Worker>> workers_;
-    WorkerPool pool_;
-    std::vector<TunedIndividual> population_, offspring_;
+    WorkerPool threads_;
+    std::vector<TunedIndividual> pool_;
+    Positions population_, offspring_;  // positions in pool_, the population best first
     TunedFront front_;
     double bestError_;
     std::string helperSource_, activationSource_;

@@ -1,36 +1,33 @@
 #include "engine/tuned_selection.h"
 
 #include <algorithm>
-#include <numeric>
 
-std::size_t Tournament(TunedRandom& random, const std::vector<TunedIndividual>& population, std::size_t size) {
+std::uint32_t Tournament(TunedRandom& random, const std::vector<TunedIndividual>& pool, const Positions& population,
+                         std::size_t size) {
     const auto n = static_cast<std::uint32_t>(population.size());
-    std::size_t best = random.Below(n);
+    std::uint32_t best = population[random.Below(n)];
     for (std::size_t k = 1; k < size; ++k) {
-        const std::size_t other = random.Below(n);
-        if (Better(population[other], population[best])) best = other;
+        const std::uint32_t other = population[random.Below(n)];
+        if (Better(pool[other], pool[best])) best = other;
     }
     return best;
 }
 
-void KeepBest(std::vector<TunedIndividual>& population, std::vector<TunedIndividual>& offspring,
+void KeepBest(const std::vector<TunedIndividual>& pool, Positions& population, Positions& offspring,
               std::size_t count) {
-    const std::size_t n = std::min(count, population.size() + offspring.size());
-    std::vector<TunedIndividual*> all;
-    all.reserve(n + offspring.size());
-    for (TunedIndividual& individual : population) all.push_back(&individual);
-    for (TunedIndividual& individual : offspring) all.push_back(&individual);
-    std::stable_sort(all.begin(), all.end(), [](const TunedIndividual* a, const TunedIndividual* b) { return Better(*a, *b); });
-    // Twins (same error and size) go behind the rest.
-    std::vector<TunedIndividual*> unique, twins;
-    for (TunedIndividual* individual : all) {
-        const bool twin = !unique.empty() && unique.back()->error == individual->error &&
-                          unique.back()->size == individual->size;
-        (twin ? twins : unique).push_back(individual);
+    Positions all(population);
+    all.insert(all.end(), offspring.begin(), offspring.end());
+    // Ties keep their order: the result does not depend on how the sort treats equal keys.
+    std::stable_sort(all.begin(), all.end(),
+                     [&pool](std::uint32_t a, std::uint32_t b) { return Better(pool[a], pool[b]); });
+    Positions ordered, twins;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const bool twin = i > 0 && pool[all[i]].error == pool[all[i - 1]].error &&
+                          pool[all[i]].size == pool[all[i - 1]].size;
+        (twin ? twins : ordered).push_back(all[i]);
     }
-    unique.insert(unique.end(), twins.begin(), twins.end());
-    std::vector<TunedIndividual> next(n);
-    for (std::size_t i = 0; i < n; ++i) std::swap(next[i], *unique[i]);
-    std::swap(population, next);
-    offspring.swap(next);  // what was left, as storage for the next offspring
+    ordered.insert(ordered.end(), twins.begin(), twins.end());
+    const auto kept = static_cast<std::ptrdiff_t>(std::min(count, ordered.size()));
+    population.assign(ordered.begin(), ordered.begin() + kept);
+    offspring.assign(ordered.begin() + kept, ordered.end());
 }

@@ -1,15 +1,21 @@
 #pragma once
-// Choosing parents and the next population of the tuned search.
+// Choosing parents and the next population of the tuned search. Individuals stay where they are in
+// one pool; the population and the offspring are lists of positions in it, so that keeping the
+// best moves no program and the programs left behind lend their storage to the next offspring.
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "engine/tuned_individual.h"
 #include "engine/tuned_random.h"
 
-// The best of `size` individuals drawn at random (with repetition).
-std::size_t Tournament(TunedRandom& random, const std::vector<TunedIndividual>& population, std::size_t size);
+using Positions = std::vector<std::uint32_t>;
 
-// population := the best `count` of the population and the offspring together, twins (the same
-// error and size) behind the others; the offspring keep storage for the next ones.
-void KeepBest(std::vector<TunedIndividual>& population, std::vector<TunedIndividual>& offspring,
+// The best of `size` members of `population` drawn at random (with repetition): its position.
+std::uint32_t Tournament(TunedRandom& random, const std::vector<TunedIndividual>& pool, const Positions& population,
+                         std::size_t size);
+
+// population := the best `count` of the population and the offspring together, those with the
+// same error and size as a better one (twins) after all others; offspring := the rest.
+void KeepBest(const std::vector<TunedIndividual>& pool, Positions& population, Positions& offspring,
               std::size_t count);

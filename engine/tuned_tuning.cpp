@@ -76,7 +76,8 @@ void ConstantTuner::Prepare(const TunedNode* nodes, std::size_t count, const Tun
     }
 }
 
-void ConstantTuner::Forward(const TunedNode* nodes, std::size_t count, const TunedRows& rows, const bool* which) {
+void ConstantTuner::Forward(const TunedNode* nodes, std::size_t count, const TunedRows& rows,
+                            const std::uint8_t* which) {
     const std::size_t n = rows_;
     for (std::size_t i = 0; i < count; ++i) {
         if (which && !which[i]) continue;
@@ -117,7 +118,7 @@ bool ConstantTuner::Evaluate(const TunedNode* nodes, std::size_t count, const Tu
     const std::size_t n = rows_, constants = constantNodes_.size(), size = constants + 2;
     for (std::size_t j = 0; j < constants; ++j) constant_[constantNodes_[j]] = p[j];
     const double scale = p[constants], offset = p[constants + 1];
-    Forward(nodes, count, rows, reinterpret_cast<const bool*>(dynamic_.data()));
+    Forward(nodes, count, rows, dynamic_.data());
     const std::size_t root = count - 1;
     const double* f = &value_[root * n];
     for (std::size_t r = 0; r < n; ++r) residual_[r] = scale * f[r] + offset - rows.targets[r];

@@ -6,6 +6,7 @@
 // rounded to float; whether they are kept is for the caller to decide on the exact error. One
 // tuner per thread: it owns its scratch.
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "engine/tuned_program.h"
@@ -32,14 +33,14 @@ class ConstantTuner {
     };
     void Prepare(const TunedNode* nodes, std::size_t count, const TunedRows& rows);
     // Values of the nodes marked in `which` (all when null), the constants taken from `constant_`.
-    void Forward(const TunedNode* nodes, std::size_t count, const TunedRows& rows, const bool* which);
+    void Forward(const TunedNode* nodes, std::size_t count, const TunedRows& rows, const std::uint8_t* which);
     // The model at parameters p (constants in tree order, then scale and offset).
     bool Evaluate(const TunedNode* nodes, std::size_t count, const TunedRows& rows, const double* p, Pass& pass);
 
     std::size_t rows_ = 0;
     std::vector<double> value_, slope_, adjoint_;  // per node, rows_ values each
     std::vector<double> constant_;                 // per node: the value a Constant node takes
-    std::vector<char> dynamic_;                    // per node: its subtree holds a constant
+    std::vector<std::uint8_t> dynamic_;            // per node: 1 when its subtree holds a constant
     std::vector<std::size_t> constantNodes_;
     std::vector<double> residual_;
     std::vector<float> argument_;

@@ -107,7 +107,8 @@ void Crossover(TunedRandom& random, const TunedGrammar& grammar, const TunedTree
     child = a;
 }
 
-void Mutate(TunedRandom& random, const TunedGrammar& grammar, TunedTree& tree, TunedTree& scratch) {
+void Mutate(TunedRandom& random, const TunedGrammar& grammar, TunedTree& tree, MutationScratch& storage) {
+    TunedTree& scratch = storage.changed;
     if (grammar.unary.empty() && grammar.binary.empty()) return ChangePoint(random, grammar, tree[0], 0);
     const std::size_t i = random.Below(static_cast<std::uint32_t>(tree.size()));
     const std::size_t constants = ConstantCount(tree.data(), tree.size());
@@ -122,8 +123,8 @@ void Mutate(TunedRandom& random, const TunedGrammar& grammar, TunedTree& tree, T
             return;
         }
         case 2: {  // a new subtree
-            TunedTree fresh;
-            fresh.reserve(8);
+            TunedTree& fresh = storage.fresh;
+            fresh.clear();
             const std::size_t room = grammar.maxNodes - (tree.size() - tree[i].length);
             AppendRandomTree(random, grammar, 1 + random.Below(static_cast<std::uint32_t>(std::min<std::size_t>(room, 7))),
                              fresh);

@@ -31,7 +31,12 @@ void AppendRandomTree(TunedRandom& random, const TunedGrammar& grammar, std::siz
 void Crossover(TunedRandom& random, const TunedGrammar& grammar, const TunedTree& a, const TunedTree& b,
                TunedTree& child);
 
-// One random change of the tree in place, within the grammar's bounds; `scratch` is working storage.
-void Mutate(TunedRandom& random, const TunedGrammar& grammar, TunedTree& tree, TunedTree& scratch);
+// Working storage of Mutate, kept by the caller.
+struct MutationScratch {
+    TunedTree changed, fresh;
+};
+
+// One random change of the tree in place, within the grammar's bounds.
+void Mutate(TunedRandom& random, const TunedGrammar& grammar, TunedTree& tree, MutationScratch& scratch);
 
 std::size_t ConstantCount(const TunedNode* nodes, std::size_t count);
