@@ -1,6 +1,9 @@
 #include "compile/source_emitter.h"
 
 #include <boost/format.hpp>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <sstream>
 
 #include "compile/opcodes.h"
@@ -117,20 +120,32 @@ std::string EmitBody(const std::vector<std::uint8_t>& program) {
     return out;
 }
 
-std::string InputsText(const std::vector<float>& sampleInputs) {
+namespace {
+
+// The stream's default output (six significant digits) where it reads back as the same float, else
+// the shortest text that does, so that a program file computes exactly what was learned.
+std::string FloatText(float value) {
     std::ostringstream out;
-    for (std::size_t i = 0; i < sampleInputs.size(); ++i) {
-        if (i != 0) out << ',';
-        out << "(float)" << sampleInputs[i] << ' ';
-    }
-    return out.str();
+    out << value;
+    const std::string text = out.str();
+    if (!std::isfinite(value) || std::strtof(text.c_str(), nullptr) == value) return text;
+    char shortest[32];
+    const std::to_chars_result end = std::to_chars(shortest, shortest + sizeof shortest, value);
+    return std::string(shortest, end.ptr);
 }
 
-std::string ExpectedText(float sampleTarget) {
-    std::ostringstream out;
-    out << sampleTarget;
-    return out.str();
+}  // namespace
+
+std::string InputsText(const std::vector<float>& sampleInputs) {
+    std::string out;
+    for (std::size_t i = 0; i < sampleInputs.size(); ++i) {
+        if (i != 0) out += ',';
+        out += "(float)" + FloatText(sampleInputs[i]) + ' ';
+    }
+    return out;
 }
+
+std::string ExpectedText(float sampleTarget) { return FloatText(sampleTarget); }
 
 void PrepareSample(const std::vector<std::vector<float>>& rows, const std::vector<float>& constants,
                    std::vector<float>& sampleInputs, float& sampleTarget) {

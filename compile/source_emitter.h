@@ -10,10 +10,11 @@
 // after the last whole instruction (a length that is not a multiple of 3) are ignored.
 std::string EmitBody(const std::vector<std::uint8_t>& program);
 
-// "(float)%s " per value, joined by ","; empty for no values. Floats print as the stream's default output.
+// "(float)%s " per value, joined by ","; empty for no values. Floats print as the stream's default output
+// where that reads back as the same float, else as the shortest text that does.
 std::string InputsText(const std::vector<float>& sampleInputs);
 
-// The target as "%s" prints it.
+// The target as "%s" prints it, with the same rule.
 std::string ExpectedText(float sampleTarget);
 
 // Sample row of the emitted main function: the first training row's inputs (all values but the last)

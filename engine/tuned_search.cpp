@@ -1,6 +1,7 @@
 #include "engine/tuned_search.h"
 
 #include <atomic>
+#include <string>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -14,6 +15,15 @@
 #include "engine/tuned_tuning.h"
 
 static std::atomic<long> gNodes{0}, gConst{0}, gCount{0}, gTuned{0};
+double Knob(const char* name, double fallback) {
+    const char* all = getenv("TARVO_KNOBS");
+    if (!all) return fallback;
+    std::string text = std::string(",") + all + ",";
+    std::string key = std::string(",") + name + "=";
+    auto at = text.find(key);
+    if (at == std::string::npos) return fallback;
+    return atof(text.c_str() + at + key.size());
+}
 // Scratch of one thread.
 struct TunedSearch::Worker {
     ConstantTuner tuner;
@@ -36,6 +46,10 @@ TunedSearch::TunedSearch(const TunedRows& training, const TunedRows& validation,
       front_(settings.maxInstructions),
       bestError_(std::numeric_limits<double>::infinity()) {
     settings_.threads = std::max(settings_.threads, 1);
+    settings_.tuningIterations = (int)Knob("iters", settings_.tuningIterations);
+    grammar_.unaryChance = Knob("unary", grammar_.unaryChance);
+    grammar_.constantChance = Knob("const", grammar_.constantChance);
+    grammar_.maxNodes = (std::size_t)Knob("nodes", (double)grammar_.maxNodes);
     settings_.population = std::max<std::size_t>(settings_.population, 1);
     for (int c = 0; c < settings_.threads; ++c) workers_.push_back(std::make_unique<Worker>());
     std::vector<std::uint8_t> pool;
