@@ -82,7 +82,7 @@ void TunedSearch::Run() {
             pool_.emplace_back();
         }
         ReportBest(0);
-        for (std::int64_t g = 1; g < settings_.generations; ++g) {
+        for (std::int64_t g = 1; g < settings_.generations && bestError_ > 0; ++g) {
             if (!MakeAll(offspring_, g)) break;
             generationsDone_ = g;
             KeepBest(pool_, population_, offspring_, n);
