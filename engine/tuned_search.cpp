@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <string>
+#include <set>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -50,6 +52,9 @@ TunedSearch::TunedSearch(const TunedRows& training, const TunedRows& validation,
     grammar_.unaryChance = Knob("unary", grammar_.unaryChance);
     grammar_.constantChance = Knob("const", grammar_.constantChance);
     grammar_.maxNodes = (std::size_t)Knob("nodes", (double)grammar_.maxNodes);
+    grammar_.weightChance = Knob("weight", 0);
+    extern double gParsimony; gParsimony = Knob("pars", -1);
+    initMax_ = (std::size_t)Knob("initmax", (double)settings_.maxInstructions);
     settings_.population = std::max<std::size_t>(settings_.population, 1);
     for (int c = 0; c < settings_.threads; ++c) workers_.push_back(std::make_unique<Worker>());
     std::vector<std::uint8_t> pool;
@@ -85,6 +90,14 @@ void TunedSearch::Run() {
         for (std::int64_t g = 1; g < settings_.generations && bestError_ > 0; ++g) {
             if (!MakeAll(offspring_, g)) break;
             generationsDone_ = g;
+            if (getenv("TARVO_DUP")) {
+                auto hash = [](const TunedTree& t) { std::uint64_t h = 1469598103934665603ull; for (auto& nd : t) { std::uint64_t v = (std::uint64_t)nd.op | (std::uint64_t)nd.input << 8; std::uint32_t b; memcpy(&b, &nd.value, 4); v ^= (std::uint64_t)b << 24; h = (h ^ v) * 1099511628211ull; } return h; };
+                std::set<std::uint64_t> seen; long dup = 0, same = 0;
+                for (auto p : population_) seen.insert(hash(pool_[p].tree));
+                for (auto p : offspring_) { auto h = hash(pool_[p].tree); if (!seen.insert(h).second) dup++; }
+                std::set<std::pair<double,std::size_t>> es; for (auto p : offspring_) if (!es.insert({pool_[p].error, pool_[p].size}).second) same++;
+                fprintf(stderr, "g %lld dup %ld sameErrSize %ld\n", (long long)g, dup, same);
+            }
             KeepBest(pool_, population_, offspring_, n);
             ReportBest(g);
         }
@@ -110,7 +123,7 @@ bool TunedSearch::MakeAll(const Positions& positions, std::int64_t generation) {
                 Breed(worker, random, individual);
             } else {
                 individual.tree.clear();
-                const std::size_t size = 1 + random.Below(static_cast<std::uint32_t>(settings_.maxInstructions));
+                const std::size_t size = 1 + random.Below(static_cast<std::uint32_t>(initMax_));
                 AppendRandomTree(random, grammar_, size, individual.tree);
             }
             Score(worker, individual);
@@ -131,28 +144,40 @@ void TunedSearch::Breed(Worker& worker, TunedRandom& random, TunedIndividual& ch
 }
 
 void TunedSearch::Score(Worker& worker, TunedIndividual& individual) {
-    const TunedTree& tree = individual.tree;
+    TunedTree& tree = individual.tree;
     gNodes += (long)tree.size(); gConst += (long)ConstantCount(tree.data(), tree.size()); gCount++;
     individual.error = std::numeric_limits<double>::infinity();
     const bool fits = EmitTunedCode(tree.data(), tree.size(), training_.inputCount, 1, 0, worker.code);
     individual.size = InstructionCount(worker.code);
     if (!fits || individual.size > settings_.maxInstructions) return;
+    ConstantTuner::Result tuning{NAN, NAN};
+    if (settings_.tuningIterations > 0 && ConstantCount(tree.data(), tree.size()) > 0) {
+        worker.tuned = tree;
+        gTuned++;
+        tuning = worker.tuner.Tune(worker.tuned.data(), worker.tuned.size(), training_, settings_.tuningIterations);
+    }
+    // The tuned constants are kept where the exact error says so; an error halved in double leaves
+    // no doubt that rounding them to float could take back.
+    const bool clearly = tuning.after < 0.5 * tuning.before;
+    if (!clearly) Judge(worker, tree, individual);
+    if (!tuning.Improved()) return;
+    const double untuned = individual.error;
+    const Scaling scaling = individual.scaling;
+    Judge(worker, worker.tuned, individual);
+    if (clearly || individual.error < untuned) {
+        tree.swap(worker.tuned);
+    } else {
+        individual.error = untuned;
+        individual.scaling = scaling;
+    }
+}
+
+void TunedSearch::Judge(Worker& worker, const TunedTree& tree, TunedIndividual& individual) {
+    EmitTunedCode(tree.data(), tree.size(), training_.inputCount, 1, 0, worker.code);
     worker.values.resize(training_.size());
     worker.evaluator.BodyValues(worker.code, training_, worker.values.data());
     individual.scaling = FitScaling(worker.values.data(), training_.targets.data(), training_.size());
     individual.error = ScaledError(worker.values.data(), training_.targets.data(), training_.size(), individual.scaling);
-    if (settings_.tuningIterations <= 0 || ConstantCount(tree.data(), tree.size()) == 0) return;
-    worker.tuned = tree;
-    gTuned++;
-    if (!worker.tuner.Tune(worker.tuned.data(), worker.tuned.size(), training_, settings_.tuningIterations)) return;
-    EmitTunedCode(worker.tuned.data(), worker.tuned.size(), training_.inputCount, 1, 0, worker.code);
-    worker.evaluator.BodyValues(worker.code, training_, worker.values.data());
-    const Scaling scaling = FitScaling(worker.values.data(), training_.targets.data(), training_.size());
-    const double error = ScaledError(worker.values.data(), training_.targets.data(), training_.size(), scaling);
-    if (!(error < individual.error)) return;
-    individual.tree.swap(worker.tuned);
-    individual.scaling = scaling;
-    individual.error = error;
 }
 
 double TunedSearch::ValidationError(Worker& worker, const TunedIndividual& individual) {

@@ -57,7 +57,10 @@ class TunedSearch {
     // pool on all threads; false when time ran out first.
     bool MakeAll(const Positions& positions, std::int64_t generation);
     void Breed(Worker& worker, TunedRandom& random, TunedIndividual& child);
+    // Tunes the individual's constants, fits its scaling and sets its error and size.
     void Score(Worker& worker, TunedIndividual& individual);
+    // The exact error of the tree with its best scaling, into the individual's scaling and error.
+    void Judge(Worker& worker, const TunedTree& tree, TunedIndividual& individual);
     double ValidationError(Worker& worker, const TunedIndividual& individual);
     std::string Source(Worker& worker, const TunedIndividual& individual);
     void ReportBest(std::int64_t generation);
@@ -78,4 +81,5 @@ class TunedSearch {
     std::string helperSource_, activationSource_;
     std::chrono::steady_clock::time_point deadline_;
     std::int64_t generationsDone_ = 0;
+    std::size_t initMax_ = 0;
 };

@@ -182,10 +182,12 @@ bool ConstantTuner::Evaluate(const TunedNode* nodes, std::size_t count, const Tu
     return true;
 }
 
-bool ConstantTuner::Tune(TunedNode* nodes, std::size_t count, const TunedRows& rows, int iterations) {
+ConstantTuner::Result ConstantTuner::Tune(TunedNode* nodes, std::size_t count, const TunedRows& rows,
+                                          int iterations) {
+    const Result none{NAN, NAN};
     Prepare(nodes, count, rows);
     const std::size_t constants = constantNodes_.size(), size = constants + 2, n = rows_;
-    if (constants == 0 || constants > kMaxTunedConstants || n == 0) return false;
+    if (constants == 0 || constants > kMaxTunedConstants || n == 0) return none;
     Forward(nodes, count, rows, nullptr);
 
     // Start from the scale and offset that fit the starting constants best.
@@ -205,7 +207,8 @@ bool ConstantTuner::Tune(TunedNode* nodes, std::size_t count, const TunedRows& r
 
     Pass* current = &passes_[0];
     Pass* trial = &passes_[1];
-    if (!Evaluate(nodes, count, rows, p, *current)) return false;
+    if (!Evaluate(nodes, count, rows, p, *current)) return none;
+    const double before = current->cost;
     double lambda = 1e-3;
     bool improved = false;
     Matrix A(size, size);
@@ -227,9 +230,9 @@ bool ConstantTuner::Tune(TunedNode* nodes, std::size_t count, const TunedRows& r
             lambda *= 10;
         }
     }
-    if (!improved) return false;
+    if (!improved) return {before, before};
     for (std::size_t j = 0; j < constants; ++j) nodes[constantNodes_[j]].value = static_cast<float>(p[j]);
-    return true;
+    return {before, current->cost};
 }
 
 void ConstantTuner::Values(const TunedNode* nodes, std::size_t count, const TunedRows& rows, double* out) {

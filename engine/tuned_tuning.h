@@ -17,9 +17,14 @@ constexpr std::size_t kMaxTunedConstants = 30;
 
 class ConstantTuner {
   public:
-    // Tunes the constants of the tree in place; false when it found nothing better in double, or
-    // the tree has no constant or more than kMaxTunedConstants of them.
-    bool Tune(TunedNode* nodes, std::size_t count, const TunedRows& rows, int iterations);
+    // Tunes the constants of the tree in place. The sum of squared errors in double before and
+    // after (each with its best scale and offset); equal when tuning found nothing better, the tree
+    // has no constant or more than kMaxTunedConstants of them (then both are NaN).
+    struct Result {
+        double before, after;
+        bool Improved() const { return after < before; }
+    };
+    Result Tune(TunedNode* nodes, std::size_t count, const TunedRows& rows, int iterations);
 
     // The tree's value f in double on each row, as tuning computes it.
     void Values(const TunedNode* nodes, std::size_t count, const TunedRows& rows, double* out);

@@ -102,7 +102,7 @@ TEST(ConstantTuning, ReachesTheConstantsOfTheData) {
     TunedTree tree = Tree({In(0), Const(1), Op(TunedOp::Mul), In(0), Const(2.2f), Op(TunedOp::Mul),
                            Op(TunedOp::Sin), Op(TunedOp::Add)});
     ConstantTuner tuner;
-    ASSERT_TRUE(tuner.Tune(tree.data(), tree.size(), rows, 30));
+    ASSERT_TRUE(tuner.Tune(tree.data(), tree.size(), rows, 30).Improved());
     EXPECT_NEAR(tree[1].value, 1.5, 1e-4);
     EXPECT_NEAR(tree[4].value, 2.5, 1e-4);
     std::vector<double> values(rows.size());
@@ -111,7 +111,7 @@ TEST(ConstantTuning, ReachesTheConstantsOfTheData) {
         const double x = rows.columns[0][r];
         EXPECT_NEAR(values[r], x * tree[1].value + std::sin(x * tree[4].value), 1e-6);
     }
-    EXPECT_FALSE(tuner.Tune(tree.data(), 1, rows, 5)) << "no constant to tune";
+    EXPECT_FALSE(tuner.Tune(tree.data(), 1, rows, 5).Improved()) << "no constant to tune";
 }
 
 struct Recorded {
