@@ -11,12 +11,13 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: tarvo [--help | --version | learn DIRECTORY [--seed N] [--generations N] "
-    "[--islands [--migrate-every K] [--migrants M]]]";
+    "Usage: tarvo [--help | --version | learn DIRECTORY [--seed N] [--generations N] [--seconds T] "
+    "[--search gep|tuned] [--islands [--migrate-every K] [--migrants M]]]";
 
 const char kHelp[] =
     "Usage: tarvo\n"
-    "       tarvo learn DIRECTORY [--seed N] [--generations N]\n"
+    "       tarvo learn DIRECTORY [--seed N] [--generations N] [--seconds T]\n"
+    "                             [--search gep|tuned]\n"
     "                             [--islands [--migrate-every K] [--migrants M]]\n"
     "       tarvo --help | --version\n"
     "Learns formulas from tables of numbers by gene expression programming.\n"
@@ -29,6 +30,12 @@ const char kHelp[] =
     "  --seed N           seed every random generator from N (0 to 4294967295) instead of the\n"
     "                     clock: the same data, settings and seed give the same run\n"
     "  --generations N    learn for N generations instead of the settings file's number\n"
+    "  --seconds T        end the run once T seconds (a decimal number) have passed, as if\n"
+    "                     its last generation had ended\n"
+    "  --search gep       the search of console command 5 (the default)\n"
+    "  --search tuned     a search that tunes each program's own constants, scales its output,\n"
+    "                     holds a fifth of the rows out to choose the final model on, and\n"
+    "                     writes the best model of each size (pareto.csv, model.cpp)\n"
     "  --islands          be one island of an island run: started by mpirun with P processes,\n"
     "                     P islands learn the same run and exchange their best programs; the\n"
     "                     first island alone prints and writes files\n"
@@ -41,6 +48,20 @@ const char kHelp[] =
     "Exit status: 0 when the run or the console ends, 1 when the run cannot start, fails or cannot\n"
     "write a program file, 2 for a usage error or --islands in a build without MPI, 130 or 143 when\n"
     "SIGINT or SIGTERM stopped the run.\n";
+
+// Seconds: decimal digits with an optional fraction, more than 0 and at most a year.
+std::optional<double> Seconds(const std::string& text) {
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string fraction = point == std::string::npos ? "1" : text.substr(point + 1);
+    const auto digits = [](const std::string& part) {
+        return !part.empty() && part.size() <= 9 && part.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (!digits(whole) || !digits(fraction)) return std::nullopt;
+    const double value = std::stod(text);
+    if (!(value > 0) || value > 366.0 * 24 * 3600) return std::nullopt;
+    return value;
+}
 
 // Decimal digits only, at most `max`.
 std::optional<std::uint32_t> Number(const std::string& text, std::uint32_t max) {
@@ -62,7 +83,7 @@ CommandLine ParseLearn(const std::vector<std::string>& words) {
     std::optional<std::uint32_t> numbers[4];  // seed, generations, migrate-every, migrants
     const char* const names[4] = {"--seed", "--generations", "--migrate-every", "--migrants"};
     const std::uint32_t least[4] = {0, 0, 1, 0}, most[4] = {UINT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
-    bool haveDirectory = false, islands = false;
+    bool haveDirectory = false, islands = false, search = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
         std::string name = words[i];
         std::optional<std::string> value;
@@ -79,6 +100,16 @@ CommandLine ParseLearn(const std::vector<std::string>& words) {
             numbers[option] = number;
         } else if (name == "--islands" && !value && !islands) {
             islands = true;
+        } else if (name == "--seconds" || name == "--search") {
+            if (!value && i + 1 < words.size()) value = words[++i];
+            if (!value) return usage;
+            if (name == "--seconds") {
+                if (result.options.seconds || !(result.options.seconds = Seconds(*value))) return usage;
+            } else {
+                if (search || (*value != "gep" && *value != "tuned")) return usage;
+                search = true;
+                result.options.search = *value == "tuned" ? SearchKind::Tuned : SearchKind::Specified;
+            }
         } else if (name.rfind("-", 0) == 0 || haveDirectory) {
             return usage;
         } else {
@@ -87,6 +118,7 @@ CommandLine ParseLearn(const std::vector<std::string>& words) {
         }
     }
     if (!haveDirectory || (!islands && (numbers[2] || numbers[3]))) return usage;
+    if (islands && result.options.search == SearchKind::Tuned) return usage;
     result.options.seed = numbers[0];
     if (numbers[1]) result.options.generations = static_cast<std::int32_t>(*numbers[1]);
     if (islands) {

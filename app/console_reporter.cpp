@@ -61,8 +61,7 @@ void CTarvoUI::EngineStopped() { Line("Engine Stopped"); }
 void CTarvoUI::NewBestFit(std::string source, int generation, float fitness) {
     Line(
         boost::str(boost::format("New Best Fit for generation %1% with fitness:%2%") % generation % fitness));
-    const std::string problem = WriteProgramFile(ProgramFilePath(outputDirectory, generation), source);
-    if (!problem.empty() && unwrittenProgramFiles++ == 0) Line(problem);  // once a run; the run goes on
+    WriteFile(ProgramFilePath(outputDirectory, generation), source);
     currentGeneration = generation;
 }
 
@@ -76,4 +75,38 @@ void CTarvoUI::SetOutputDirectory(std::string directory) { outputDirectory = std
 void CTarvoUI::RunFailed(std::string message) {
     runFailed = true;
     Line("Engine Error: " + message);
+}
+
+void CTarvoUI::WriteFile(const std::string& path, const std::string& text) {
+    const std::string problem = WriteProgramFile(path, text);
+    if (!problem.empty() && unwrittenProgramFiles++ == 0) Line(problem);  // once a run; the run goes on
+}
+
+namespace {
+
+std::string ScoresText(const ModelScores& scores) {
+    return boost::str(boost::format("training error %1%, validation error %2%, size %3%") % scores.trainingError %
+                      scores.validationError % scores.size);
+}
+
+}  // namespace
+
+void CTarvoUI::NewBestModel(std::string source, int generation, const ModelScores& scores) {
+    Line(boost::str(boost::format("New Best Fit for generation %1% with %2%") % generation % ScoresText(scores)));
+    WriteFile(ProgramFilePath(outputDirectory, generation), source);
+    currentGeneration = generation;
+}
+
+void CTarvoUI::FrontFound(const std::vector<FrontModel>& front, std::size_t chosen) {
+    std::string table = "size,training error,validation error,file\n";
+    for (const FrontModel& model : front) {
+        const std::string name = "front" + std::to_string(model.scores.size) + ".cpp";
+        WriteFile(outputDirectory + "/" + name, model.source);
+        table += boost::str(boost::format("%1%,%2$.17g,%3$.17g,%4%\n") % model.scores.size %
+                            model.scores.trainingError % model.scores.validationError % name);
+    }
+    WriteFile(outputDirectory + "/pareto.csv", table);
+    WriteFile(outputDirectory + "/model.cpp", front[chosen].source);
+    Line("Front: " + std::to_string(front.size()) + " models, in pareto.csv");
+    Line("Chosen Model: " + ScoresText(front[chosen].scores) + ", model.cpp");
 }

@@ -20,6 +20,10 @@ class CTarvoUI : public UIUpdater {
     void GenerationCompleted(int generation) override;
     void SetOutputDirectory(std::string directory) override;
     void RunFailed(std::string message) override;
+    // The tuned search's: a line and program<N>.cpp per better model; at the end front<S>.cpp per
+    // member of the front, pareto.csv listing them, model.cpp the chosen one, and two lines.
+    void NewBestModel(std::string source, int generation, const ModelScores& scores) override;
+    void FrontFound(const std::vector<FrontModel>& front, std::size_t chosen) override;
 
     // Whether the last run reported a failure, and how many of its program files could not be
     // written; read once the run has ended.
@@ -38,4 +42,6 @@ class CTarvoUI : public UIUpdater {
     std::int32_t totalGenerations = 0;
     bool runFailed = false;
     int unwrittenProgramFiles = 0;  // this run's; the first one is said at once
+
+    void WriteFile(const std::string& path, const std::string& text);
 };

@@ -72,8 +72,11 @@ bool PrepareIsland(IslandLink& link, const std::string& directory, const RunOpti
     CSettingsSerializer run{};
     try {
         if (LoadRun(directory, options, run)) {
-            Engine().Initialise(Reporter(), run, dataTable,
-                                {seed + static_cast<std::uint32_t>(link.Island()), seed, &meeting});
+            RunSetup setup;
+            setup.seed = seed + static_cast<std::uint32_t>(link.Island());
+            setup.constantsSeed = seed;
+            setup.meeting = &meeting;
+            Engine().Initialise(Reporter(), run, dataTable, setup);
             ready = true;
         }
     } catch (const std::exception& error) {
@@ -141,7 +144,11 @@ bool StartLearning(const std::string& directory, const RunOptions& options) {
     StopLearning();
     CSettingsSerializer run;
     if (!LoadRun(directory, options, run)) return false;
-    Engine().Initialise(Reporter(), run, dataTable, {options.seed, std::nullopt, nullptr});
+    RunSetup setup;
+    setup.seed = options.seed;
+    setup.search = options.search;
+    setup.seconds = options.seconds.value_or(0);
+    Engine().Initialise(Reporter(), run, dataTable, setup);
     Reporter().SetOutputDirectory(directory);
     Engine().Start();
     return true;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/engine.h"
 #include "engine/islands.h"
 
 // What `tarvo learn` may change about a run; the console's command 5 changes nothing.
@@ -10,6 +11,8 @@ struct RunOptions {
     std::optional<std::uint32_t> seed;        // none: the generators are seeded from the clock
     std::optional<std::int32_t> generations;  // none: as many as the settings file says
     std::optional<IslandOptions> islands;     // none: a single process
+    SearchKind search = SearchKind::Specified;
+    std::optional<double> seconds;            // none: no time budget
 };
 
 // Makes the process-wide engine and reporter; called once at start-up, before any thread starts.

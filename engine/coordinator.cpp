@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 
 #include "compile/source_emitter.h"
 #include "engine/breeding.h"
@@ -163,7 +164,11 @@ void GepSearch::Run(UIUpdater& reporter, const RunControl& control) {
     GenerateRandomPopulation();
     if (!problem.rows.empty())
         PrepareSample(problem.rows, problem.constants, generation.sampleInputs, generation.sampleTarget);
+    const auto start = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> budget(seconds);
     for (int g = 0; g < problem.settings.generations; ++g) {
+        // Once the time budget is spent, no further generation starts.
+        if (seconds > 0 && g > 0 && std::chrono::steady_clock::now() - start >= budget) break;
         const GenerationEnd end = RunGeneration(*this, reporter, control, g);
         if (end == GenerationEnd::PerfectFit) return;
         if (end != GenerationEnd::Next) break;

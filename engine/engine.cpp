@@ -2,14 +2,23 @@
 
 #include <exception>
 
+#include "engine/tuned_run.h"
+
 CEngine::~CEngine() { control.Stop(); }
 
 void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& table,
                          const RunSetup& setup) {
-    auto prepared = std::make_unique<GepSearch>();
-    prepared->Prepare(current, table, setup.seed, setup.constantsSeed);
-    prepared->meeting = setup.meeting;
-    search = std::move(prepared);
+    if (setup.search == SearchKind::Tuned) {
+        auto prepared = std::make_unique<TunedRun>();
+        prepared->Prepare(current, table, setup.seed, setup.seconds);
+        search = std::move(prepared);
+    } else {
+        auto prepared = std::make_unique<GepSearch>();
+        prepared->Prepare(current, table, setup.seed, setup.constantsSeed);
+        prepared->meeting = setup.meeting;
+        prepared->seconds = setup.seconds;
+        search = std::move(prepared);
+    }
     reporter = &console;
 }
 

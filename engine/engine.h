@@ -15,6 +15,9 @@
 #include "workspace/data_file.h"
 #include "workspace/settings.h"
 
+// Which search a run makes: the specified one, or the tuned search (engine/tuned_search.h).
+enum class SearchKind { Specified, Tuned };
+
 // How a run is drawn, beside its settings.
 struct RunSetup {
     // None: the clock seeds the generators. With a seed the run is reproducible (GepProblem::seed).
@@ -23,6 +26,8 @@ struct RunSetup {
     std::optional<std::uint32_t> constantsSeed;
     // An island run's meeting with the other islands; none in a single process. Not owned.
     GenerationMeeting* meeting = nullptr;
+    SearchKind search = SearchKind::Specified;
+    double seconds = 0;  // the run's time budget; 0 for none
 };
 
 class CEngine {

@@ -138,6 +138,7 @@ class GepSearch : public Search {
     GepScoring scoring;
     WorkerPool workers;  // the threads of the parallel phases
     GenerationMeeting* meeting = nullptr;  // not owned; none in a single process
+    double seconds = 0;  // the run's time budget: no generation starts after it; 0 for none
 };
 
 // One generation g of a run: scoring with its reports, then breeding unless it is the last.

@@ -1,7 +1,23 @@
 #pragma once
 // Everything the engine says during a run goes through this interface. The coordinator and the
 // breeding workers call it at the same time and take no lock: implementations must allow that.
+#include <cstddef>
 #include <string>
+#include <vector>
+
+// What the tuned search says of a model: its errors on the training rows and on the rows held out
+// (NaN when none are), and its size in instructions.
+struct ModelScores {
+    double trainingError;
+    double validationError;
+    std::size_t size;
+};
+
+// A member of the final front: the program file's text and its scores.
+struct FrontModel {
+    std::string source;
+    ModelScores scores;
+};
 
 class UIUpdater {
   public:
@@ -19,4 +35,10 @@ class UIUpdater {
     // A run that cannot go on (a file that cannot be replaced, memory running out) says why before
     // it reports EngineStopped.
     virtual void RunFailed(std::string message) = 0;
+
+    // The tuned search's reports; the specified search never makes them.
+    // A better model on the training rows, found by generation `generation`.
+    virtual void NewBestModel(std::string /*source*/, int /*generation*/, const ModelScores& /*scores*/) {}
+    // At the end of a run: the front of size against error, smallest first, and the one chosen.
+    virtual void FrontFound(const std::vector<FrontModel>& /*front*/, std::size_t /*chosen*/) {}
 };

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "compile/squared_error.h"
 #include "formula/apply_rows.h"
 #include "formula/bad_input.h"
 #include "compile/class_rule.h"
@@ -56,19 +57,18 @@ std::string SummaryLine(const std::vector<float>& values, const std::vector<std:
                         const CSettingsSerializer& settings) {
     const ClassRule rule = ClassRuleOf(settings);
     std::size_t withTarget = 0, missed = 0;
-    double squares = 0;
+    MeanSquaredError error;
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (!targets[i]) continue;
         ++withTarget;
         missed += rule.Missed(values[i], *targets[i]) ? 1 : 0;
-        const double error = static_cast<double>(values[i]) - static_cast<double>(*targets[i]);
-        squares += error * error;
+        error.Add(values[i], *targets[i]);
     }
     std::string line = std::to_string(values.size()) + (values.size() == 1 ? " row" : " rows");
     if (withTarget == 0) return line + ", none with a target";
     if (withTarget < values.size()) line += " (" + std::to_string(withTarget) + " with a target)";
     if (settings.type == Classifier) return line + ", " + std::to_string(missed) + " misclassified";
-    return line + ", mean squared error " + Number(squares / static_cast<double>(withTarget));
+    return line + ", mean squared error " + Number(error.Mean());
 }
 
 void ApplyProgram(const ProgramFile& file, const ApplyRequest& request, std::ostream& out,

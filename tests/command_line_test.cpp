@@ -18,9 +18,11 @@ TEST(CommandLine, ActionsAndOptions) {
         ASSERT_EQ(actions[line.action], c[1]) << c[0];
         if (line.action != CommandLine::LearnRun) continue;
         const auto& islands = line.options.islands;
+        const std::optional<double>& seconds = line.options.seconds;
         const std::vector<std::string> options = {
             line.directory, Text(line.options.seed), Text(line.options.generations),
-            islands ? std::to_string(islands->migrateEvery) + " " + std::to_string(islands->migrants) : ""};
+            islands ? std::to_string(islands->migrateEvery) + " " + std::to_string(islands->migrants) : "",
+            line.options.search == SearchKind::Tuned ? "tuned" : "gep", seconds ? std::to_string(*seconds) : ""};
         EXPECT_EQ(options, std::vector<std::string>(c.begin() + 2, c.end())) << c[0];
     }
 }

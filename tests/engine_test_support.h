@@ -29,6 +29,16 @@ class RecordingReporter : public UIUpdater {
     }
     void SetOutputDirectory(std::string) override {}
     void RunFailed(std::string message) override { Add("RunFailed " + message); }
+    void NewBestModel(std::string source, int generation, const ModelScores& scores) override {
+        Add("NewBestModel " + std::to_string(generation));
+        std::lock_guard<std::mutex> lock(mutex);
+        models.push_back({source, scores});
+    }
+    void FrontFound(const std::vector<FrontModel>& front, std::size_t chosen) override {
+        Add("FrontFound " + std::to_string(chosen));
+        std::lock_guard<std::mutex> lock(mutex);
+        models.insert(models.end(), front.begin(), front.end());
+    }
 
     std::vector<std::string> Calls() {
         std::lock_guard<std::mutex> lock(mutex);
@@ -39,6 +49,7 @@ class RecordingReporter : public UIUpdater {
     std::vector<std::string> calls;
     std::vector<std::string> sources;
     std::vector<float> fitnesses;
+    std::vector<FrontModel> models;  // the tuned search's, as reported: new best ones, then the front
 
   private:
     void Add(const std::string& call) {

@@ -50,8 +50,10 @@ Example ReadExample(const std::string& title) {
     return example;
 }
 
-// Runs the example's commands on a copy of examples/FOLDER, `mpirun` as the build found it.
-void RunOn(const Example& example, const std::string& folder, const std::vector<std::string>& mpirun = {}) {
+// Runs the example's commands on a copy of examples/FOLDER, `mpirun` as the build found it; each
+// must have written program0.cpp and the `files`.
+void RunOn(const Example& example, const std::string& folder, const std::vector<std::string>& mpirun = {},
+           const std::vector<std::string>& files = {}) {
     const std::string directory = MakeTemporaryDirectory(), copy = directory + "/" + folder;
     CopyFolder(TARVO_SOURCE_DIR "/examples/" + folder, copy);
     const auto substituted = [&](std::string text) {
@@ -70,6 +72,7 @@ void RunOn(const Example& example, const std::string& folder, const std::vector<
         EXPECT_NE(run.output.find("\nEngine Started\nNew Best Fit for generation 0"), std::string::npos)
             << run.output;
         EXPECT_TRUE(boost::ends_with(run.output, "\nEngine Stopped\n")) << run.output;
+        for (const std::string& file : files) EXPECT_TRUE(fs::exists(copy + "/" + file)) << file;
         EXPECT_TRUE(fs::exists(copy + "/program0.cpp"));
     }
     fs::remove_all(directory);
@@ -81,6 +84,12 @@ TEST(Readme, ExamplesLearnOnACopyOfEveryExampleFolder) {
     ASSERT_EQ(example.invocations.size(), 2u) << "one console run and one without a console";
     for (const auto& entry : fs::directory_iterator(fs::path(TARVO_SOURCE_DIR) / "examples"))
         if (fs::exists(entry.path() / "settings.dat")) RunOn(example, entry.path().filename().string());
+}
+
+TEST(Readme, TheTunedSearchWritesItsFront) {
+    const Example example = ReadExample("A search that tunes constants");
+    ASSERT_EQ(example.invocations.size(), 1u);
+    RunOn(example, example.folder, {}, {"model.cpp", "pareto.csv"});
 }
 
 #ifdef TARVO_MPIEXEC

@@ -1,0 +1,227 @@
+#include "engine/tuned_search.h"
+
+#include <atomic>
+#include <string>
+#include <set>
+#include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <cmath>
+#include <limits>
+
+#include "compile/function_set.h"
+#include "compile/source_emitter.h"
+#include "engine/tuned_evaluation.h"
+#include "engine/tuned_selection.h"
+#include "engine/tuned_tuning.h"
+
+static std::atomic<long> gNodes{0}, gConst{0}, gCount{0}, gTuned{0};
+double Knob(const char* name, double fallback) {
+    const char* all = getenv("TARVO_KNOBS");
+    if (!all) return fallback;
+    std::string text = std::string(",") + all + ",";
+    std::string key = std::string(",") + name + "=";
+    auto at = text.find(key);
+    if (at == std::string::npos) return fallback;
+    return atof(text.c_str() + at + key.size());
+}
+// Scratch of one thread.
+struct TunedSearch::Worker {
+    ConstantTuner tuner;
+    TunedEvaluator evaluator;
+    TunedCode code;
+    TunedTree tuned;
+    MutationScratch scratch;
+    std::vector<long double> values;
+};
+
+TunedSearch::TunedSearch(const TunedRows& training, const TunedRows& validation, const TunedSettings& settings,
+                         UIUpdater& reporter, std::function<bool()> stopRequested)
+    : training_(training),
+      validation_(validation),
+      settings_(settings),
+      reporter_(reporter),
+      stopRequested_(std::move(stopRequested)),
+      grammar_(MakeGrammar(settings.functionFlags, training.inputCount, 2 * settings.maxInstructions,
+                           settings.maxConstants)),
+      front_(settings.maxInstructions),
+      bestError_(std::numeric_limits<double>::infinity()) {
+    settings_.threads = std::max(settings_.threads, 1);
+    settings_.tuningIterations = (int)Knob("iters", settings_.tuningIterations);
+    grammar_.unaryChance = Knob("unary", grammar_.unaryChance);
+    grammar_.constantChance = Knob("const", grammar_.constantChance);
+    grammar_.maxNodes = (std::size_t)Knob("nodes", (double)grammar_.maxNodes);
+    grammar_.weightChance = Knob("weight", 0);
+    extern double gParsimony; gParsimony = Knob("pars", -1);
+    initMax_ = (std::size_t)Knob("initmax", (double)settings_.maxInstructions);
+    settings_.population = std::max<std::size_t>(settings_.population, 1);
+    for (int c = 0; c < settings_.threads; ++c) workers_.push_back(std::make_unique<Worker>());
+    std::vector<std::uint8_t> pool;
+    BuildOpcodePool(settings.functionFlags, pool, helperSource_, activationSource_);
+}
+
+TunedSearch::~TunedSearch() = default;
+
+static double CpuNow() { timespec t; clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t); return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec); }
+static const double gCpuBudget = getenv("TARVO_CPU_SECONDS") ? atof(getenv("TARVO_CPU_SECONDS")) : 0;
+bool TunedSearch::OutOfTime() const {
+    if (stopRequested_ && stopRequested_()) return true;
+    if (gCpuBudget > 0) return CpuNow() >= gCpuBudget;
+    return settings_.seconds > 0 && std::chrono::steady_clock::now() >= deadline_;
+}
+
+void TunedSearch::Run() {
+    deadline_ = std::chrono::steady_clock::now() +
+                std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                    std::chrono::duration<double>(settings_.seconds));
+    reporter_.EngineStarted(static_cast<int>(std::min<std::int64_t>(settings_.generations, INT32_MAX)));
+    const std::size_t n = settings_.population;
+    pool_.resize(std::max<std::size_t>(settings_.initialPopulation, 1));
+    for (std::uint32_t i = 0; i < pool_.size(); ++i) offspring_.push_back(i);
+    if (settings_.generations > 0 && MakeAll(offspring_, 0)) {
+        KeepBest(pool_, population_, offspring_, n);
+        offspring_.resize(std::min(offspring_.size(), n));
+        while (offspring_.size() < n) {
+            offspring_.push_back(static_cast<std::uint32_t>(pool_.size()));
+            pool_.emplace_back();
+        }
+        ReportBest(0);
+        for (std::int64_t g = 1; g < settings_.generations && bestError_ > 0; ++g) {
+            if (!MakeAll(offspring_, g)) break;
+            generationsDone_ = g;
+            if (getenv("TARVO_DUP")) {
+                auto hash = [](const TunedTree& t) { std::uint64_t h = 1469598103934665603ull; for (auto& nd : t) { std::uint64_t v = (std::uint64_t)nd.op | (std::uint64_t)nd.input << 8; std::uint32_t b; memcpy(&b, &nd.value, 4); v ^= (std::uint64_t)b << 24; h = (h ^ v) * 1099511628211ull; } return h; };
+                std::set<std::uint64_t> seen; long dup = 0, same = 0;
+                for (auto p : population_) seen.insert(hash(pool_[p].tree));
+                for (auto p : offspring_) { auto h = hash(pool_[p].tree); if (!seen.insert(h).second) dup++; }
+                std::set<std::pair<double,std::size_t>> es; for (auto p : offspring_) if (!es.insert({pool_[p].error, pool_[p].size}).second) same++;
+                fprintf(stderr, "g %lld dup %ld sameErrSize %ld\n", (long long)g, dup, same);
+            }
+            KeepBest(pool_, population_, offspring_, n);
+            ReportBest(g);
+        }
+    }
+    Finish();
+    if (getenv("TARVO_STATS")) fprintf(stderr, "generations %lld scored %ld cpu %.2f us/ind %.1f nodes %.1f constants %.2f tuned %.2f\n", (long long)generationsDone_, (long)gCount, CpuNow(), 1e6*CpuNow()/(double)gCount, (double)gNodes/(double)gCount, (double)gConst/(double)gCount, (double)gTuned/(double)gCount);
+    reporter_.EngineStopped();
+}
+
+bool TunedSearch::MakeAll(const Positions& positions, std::int64_t generation) {
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> late{false};
+    threads_.Run(settings_.threads, [&](int c) {
+        Worker& worker = *workers_[static_cast<std::size_t>(c)];
+        for (std::size_t i; (i = next.fetch_add(1)) < positions.size();) {
+            if (OutOfTime()) {
+                late = true;
+                return;
+            }
+            TunedIndividual& individual = pool_[positions[i]];
+            TunedRandom random(settings_.seed, static_cast<std::uint64_t>(generation), i);
+            if (generation > 0) {
+                Breed(worker, random, individual);
+            } else {
+                individual.tree.clear();
+                const std::size_t size = 1 + random.Below(static_cast<std::uint32_t>(initMax_));
+                AppendRandomTree(random, grammar_, size, individual.tree);
+            }
+            Score(worker, individual);
+        }
+    });
+    return !late;
+}
+
+void TunedSearch::Breed(Worker& worker, TunedRandom& random, TunedIndividual& child) {
+    const TunedIndividual& first = pool_[Tournament(random, pool_, population_, settings_.tournament)];
+    if (random.Chance(settings_.crossover)) {
+        const TunedIndividual& second = pool_[Tournament(random, pool_, population_, settings_.tournament)];
+        Crossover(random, grammar_, first.tree, second.tree, child.tree);
+    } else {
+        child.tree = first.tree;
+    }
+    if (random.Chance(settings_.mutation)) Mutate(random, grammar_, child.tree, worker.scratch);
+}
+
+void TunedSearch::Score(Worker& worker, TunedIndividual& individual) {
+    TunedTree& tree = individual.tree;
+    gNodes += (long)tree.size(); gConst += (long)ConstantCount(tree.data(), tree.size()); gCount++;
+    individual.error = std::numeric_limits<double>::infinity();
+    const bool fits = EmitTunedCode(tree.data(), tree.size(), training_.inputCount, 1, 0, worker.code);
+    individual.size = InstructionCount(worker.code);
+    if (!fits || individual.size > settings_.maxInstructions) return;
+    ConstantTuner::Result tuning{NAN, NAN};
+    if (settings_.tuningIterations > 0 && ConstantCount(tree.data(), tree.size()) > 0) {
+        worker.tuned = tree;
+        gTuned++;
+        tuning = worker.tuner.Tune(worker.tuned.data(), worker.tuned.size(), training_, settings_.tuningIterations);
+    }
+    // The tuned constants are kept where the exact error says so; an error halved in double leaves
+    // no doubt that rounding them to float could take back.
+    const bool clearly = tuning.after < 0.5 * tuning.before;
+    if (!clearly) Judge(worker, tree, individual);
+    if (!tuning.Improved()) return;
+    const double untuned = individual.error;
+    const Scaling scaling = individual.scaling;
+    Judge(worker, worker.tuned, individual);
+    if (clearly || individual.error < untuned) {
+        tree.swap(worker.tuned);
+    } else {
+        individual.error = untuned;
+        individual.scaling = scaling;
+    }
+}
+
+void TunedSearch::Judge(Worker& worker, const TunedTree& tree, TunedIndividual& individual) {
+    EmitTunedCode(tree.data(), tree.size(), training_.inputCount, 1, 0, worker.code);
+    worker.values.resize(training_.size());
+    worker.evaluator.BodyValues(worker.code, training_, worker.values.data());
+    individual.scaling = FitScaling(worker.values.data(), training_.targets.data(), training_.size());
+    individual.error = ScaledError(worker.values.data(), training_.targets.data(), training_.size(), individual.scaling);
+}
+
+double TunedSearch::ValidationError(Worker& worker, const TunedIndividual& individual) {
+    if (validation_.size() == 0) return std::numeric_limits<double>::quiet_NaN();
+    EmitTunedCode(individual.tree.data(), individual.tree.size(), validation_.inputCount, 1, 0, worker.code);
+    worker.values.resize(validation_.size());
+    worker.evaluator.BodyValues(worker.code, validation_, worker.values.data());
+    return ScaledError(worker.values.data(), validation_.targets.data(), validation_.size(), individual.scaling);
+}
+
+std::string TunedSearch::Source(Worker& worker, const TunedIndividual& individual) {
+    EmitTunedCode(individual.tree.data(), individual.tree.size(), training_.inputCount, individual.scaling.scale,
+                  individual.scaling.offset, worker.code);
+    std::vector<float> sample;
+    for (const std::vector<float>& column : training_.columns) sample.push_back(column.front());
+    sample.insert(sample.end(), worker.code.constants.begin(), worker.code.constants.end());
+    return EmitSource(worker.code.bytes, sample, training_.targets.front(), helperSource_, activationSource_);
+}
+
+void TunedSearch::ReportBest(std::int64_t generation) {
+    for (std::uint32_t position : population_) front_.Offer(pool_[position]);
+    const TunedIndividual& best = pool_[population_.front()];  // KeepBest sorts
+    if (!(best.error < bestError_)) return;
+    bestError_ = best.error;
+    Worker& worker = *workers_.front();
+    const ModelScores scores{best.error, ValidationError(worker, best), best.size};
+    reporter_.NewBestModel(Source(worker, best), static_cast<int>(generation), scores);
+}
+
+void TunedSearch::Finish() {
+    Worker& worker = *workers_.front();
+    std::vector<FrontModel> models;
+    std::vector<double> judged;
+    for (const TunedIndividual* member : front_.Members()) {
+        const ModelScores scores{member->error, ValidationError(worker, *member), member->size};
+        models.push_back({Source(worker, *member), scores});
+        judged.push_back(validation_.size() > 0 ? scores.validationError : scores.trainingError);
+    }
+    if (models.empty()) return;
+    const TunedRows& rows = validation_.size() > 0 ? validation_ : training_;
+    double mean = 0, variance = 0;
+    for (float t : rows.targets) mean += t;
+    mean /= static_cast<double>(rows.size());
+    for (float t : rows.targets) variance += (t - mean) * (t - mean);
+    variance /= static_cast<double>(rows.size());
+    reporter_.FrontFound(models, ChooseModel(judged, variance));
+}
