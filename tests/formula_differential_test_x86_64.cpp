@@ -100,7 +100,7 @@ std::string CheckFormula(Random& random, Drawn& drawn, CodeBuffer& buffer, std::
         "p.cpp", EmitSource(drawn.program, drawn.sample, RandomValue(random), helpers, activations));
     if (file.program != AsShown(drawn.program))
         failure = "recovered " + Text(file.program) + "from " + Text(drawn.program);
-    const Formula formula = MakeFormula(AnalyseProgram(file.program), file.values, drawn.inputCount);
+    const Expression formula = MakeFormula(file.program, file.values, drawn.inputCount);
     Compile(buffer, drawn.program);
     for (int r = 0; r < kRowsPerProgram; ++r) {
         std::vector<float> row = file.values;

@@ -1,4 +1,5 @@
-// Formula text of hand-made programs, against tests/data/formula_texts.txt.
+// Formula texts of hand-made programs, exact against tests/data/formula_texts.txt, exact and
+// simplified against tests/data/formula_simplified.txt.
 #include <gtest/gtest.h>
 
 #include <boost/algorithm/string.hpp>
@@ -9,6 +10,7 @@
 #include "compile/opcodes.h"
 #include "formula/formula.h"
 #include "formula/formula_printer.h"
+#include "formula/simplifier.h"
 #include "tests/console_case.h"
 
 namespace {
@@ -30,14 +32,24 @@ std::vector<std::uint8_t> Program(const std::string& text) {
     return program;
 }
 
+const std::vector<float> kValues{0,   0,    0, 2, 3, -2.5f, 0.1f, 0.3f, std::numeric_limits<float>::infinity(),
+                                 0,   2.5f, 0.52f, 0.7f};
+
 TEST(FormulaText, OfHandMadePrograms) {
     BuildTanhTable();
     BuildSigmoidTable();
-    const std::vector<float> values{0, 0, 0, 2, 3, -2.5f, 0.1f, 0.3f, std::numeric_limits<float>::infinity(),
-                                    0};
     for (const auto& c : DataCases("formula_texts.txt")) {
-        const Formula formula = MakeFormula(AnalyseProgram(Program(c[1])), values, 3);
+        EXPECT_EQ(FormulaText(MakeFormula(Program(c[1]), kValues, 3)), c[2]) << c[0];
+    }
+}
+
+TEST(FormulaText, Simplified) {
+    BuildTanhTable();
+    BuildSigmoidTable();
+    for (const auto& c : DataCases("formula_simplified.txt")) {
+        const Expression formula = MakeFormula(Program(c[1]), kValues, 3);
         EXPECT_EQ(FormulaText(formula), c[2]) << c[0];
+        EXPECT_EQ(FormulaText(*Simplify(formula), {{}, 6}), c[3]) << c[0];
     }
 }
 
