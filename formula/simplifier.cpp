@@ -10,47 +10,6 @@
 
 namespace {
 
-constexpr int kDigits = 6;
-
-std::string SixDigits(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*g", kDigits, value);
-    return text;
-}
-
-// The number as printed.
-double Rounded(double value) {
-    return std::isfinite(value) ? std::strtod(SixDigits(value).c_str(), nullptr) : value;
-}
-
-// Characters a coefficient adds in front of a term ("2.5 * "), and a constant at the end (" + 2.5").
-std::size_t CoefficientLength(double value) {
-    const double magnitude = Rounded(std::fabs(value));
-    return magnitude == 1 ? 0 : SixDigits(magnitude).size() + 3;
-}
-
-std::size_t ConstantLength(double value) { return value == 0 ? 0 : SixDigits(std::fabs(value)).size() + 3; }
-
-// The digits a group's numbers take when scaled by `scale`.
-std::size_t NumbersLength(const Sum& sum, double scale) {
-    std::size_t length = ConstantLength(sum.constant * scale);
-    for (const Term& term : sum.terms) length += CoefficientLength(term.coefficient * scale);
-    return length;
-}
-
-Expression SumForm(const Sum& sum, double scale);
-
-Expression BaseForm(const Base& base) {
-    switch (base.kind) {
-        case Base::Input:
-            return InputExpression(base.index);
-        case Base::Call:
-            return Apply(Operation::Call, SumForm(*base.sum, 1), static_cast<std::int32_t>(base.index));
-        default:
-            return SumForm(*base.sum, 1);
-    }
-}
-
 Expression Product(std::vector<Expression> factors) {
     Expression product = std::move(factors[0]);
     for (std::size_t i = 1; i < factors.size(); ++i)
@@ -60,68 +19,133 @@ Expression Product(std::vector<Expression> factors) {
 
 // Where a term's coefficient goes: in front, or into the first group to the power 1 or -1.
 struct Placement {
-    std::size_t factor = 0;  // the group's factor; the term's factor count when in front
-    double scale = 1;        // what the group's numbers are multiplied by
+    std::size_t factor;  // the group's factor; the term's factor count when in front
+    double scale = 1;    // what the group's numbers are multiplied by
 };
 
-Placement PlaceCoefficient(const Term& term, double magnitude) {
-    Placement best{term.factors.size()};
-    long saved = 0;
-    for (const std::int64_t exponent : {1, -1}) {
-        for (std::size_t i = 0; i < term.factors.size(); ++i) {
-            const Factor& factor = term.factors[i];
-            if (factor.base.kind != Base::Group || factor.exponent != exponent) continue;
-            const double scale = exponent == 1 ? magnitude : 1 / magnitude;
-            const long gain =
-                static_cast<long>(CoefficientLength(magnitude) + NumbersLength(*factor.base.sum, 1)) -
-                static_cast<long>(NumbersLength(*factor.base.sum, scale));
-            if (gain > saved) saved = gain, best = {i, scale};
-            break;
+// The canonical form written out as an expression whose numbers have `digits` significant digits.
+class FormWriter {
+  public:
+    explicit FormWriter(int digits) : digits_(digits) {}
+
+    // The sum with every number multiplied by `scale` (positive).
+    Expression SumForm(const Sum& sum, double scale) const {
+        if (sum.IsConstant()) return NumberExpression(Rounded(sum.constant * scale));
+        const double first = std::fabs(sum.terms[0].coefficient);
+        bool common = sum.terms.size() > 1 && Rounded(first * scale) != 1;
+        for (const Term& term : sum.terms) common = common && std::fabs(term.coefficient) == first;
+        if (!common) return Parts(sum, scale, false, true);
+        Expression form =
+            Combine(Operation::Mul, NumberExpression(Rounded(first * scale)), Parts(sum, 1, true, false));
+        const double constant = sum.constant * scale;
+        if (constant == 0) return form;
+        return Combine(constant < 0 ? Operation::Sub : Operation::Add, std::move(form),
+                       NumberExpression(Rounded(std::fabs(constant))));
+    }
+
+  private:
+    std::string Text(double value) const {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.*g", digits_, value);
+        return text;
+    }
+
+    // The number as printed.
+    double Rounded(double value) const {
+        return std::isfinite(value) ? std::strtod(Text(value).c_str(), nullptr) : value;
+    }
+
+    // Characters a coefficient adds in front of a term ("2.5 * "), and a constant (" + 2.5").
+    std::size_t CoefficientLength(double value) const {
+        const double magnitude = Rounded(std::fabs(value));
+        return magnitude == 1 ? 0 : Text(magnitude).size() + 3;
+    }
+
+    std::size_t ConstantLength(double value) const {
+        return value == 0 ? 0 : Text(std::fabs(value)).size() + 3;
+    }
+
+    // The characters a group's numbers take when scaled by `scale`.
+    std::size_t NumbersLength(const Sum& sum, double scale) const {
+        std::size_t length = ConstantLength(sum.constant * scale);
+        for (const Term& term : sum.terms) length += CoefficientLength(term.coefficient * scale);
+        return length;
+    }
+
+    // The terms (`unit`: with their signs alone) and the constant, the first positive one leading
+    // and the rest in order: x1 - x0 rather than -x0 + x1.
+    Expression Parts(const Sum& sum, double scale, bool unit, bool withConstant) const {
+        const std::size_t count = sum.terms.size();
+        std::vector<double> coefficients;
+        for (const Term& term : sum.terms)
+            coefficients.push_back(unit ? std::copysign(1.0, term.coefficient) : term.coefficient * scale);
+        const double constant = withConstant ? sum.constant * scale : 0;
+        std::size_t lead = 0;
+        while (lead < count && coefficients[lead] < 0) ++lead;
+        if (lead == count && !(constant > 0)) lead = 0;
+        const auto part = [&](std::size_t i) {
+            return i == count ? NumberExpression(Rounded(std::fabs(constant)))
+                              : TermForm(sum.terms[i], std::fabs(coefficients[i]));
+        };
+        Expression form = part(lead);
+        if (lead < count && coefficients[lead] < 0) form = Apply(Operation::Negate, std::move(form));
+        for (std::size_t i = 0; i <= count; ++i) {
+            const double sign = i == count ? constant : coefficients[i];
+            if (i == lead || sign == 0) continue;
+            form = Combine(sign < 0 ? Operation::Sub : Operation::Add, std::move(form), part(i));
+        }
+        return form;
+    }
+
+    Expression BaseForm(const Base& base) const {
+        switch (base.kind) {
+            case Base::Input:
+                return InputExpression(base.index);
+            case Base::Call:
+                return Apply(Operation::Call, SumForm(*base.sum, 1), static_cast<std::int32_t>(base.index));
+            default:
+                return SumForm(*base.sum, 1);
         }
     }
-    return best;
-}
 
-// The term without its sign: magnitude * numerator factors / denominator factors.
-Expression TermForm(const Term& term, double magnitude) {
-    const Placement placement = PlaceCoefficient(term, magnitude);
-    std::vector<Expression> above, below;
-    for (std::size_t i = 0; i < term.factors.size(); ++i) {
-        const Factor& factor = term.factors[i];
-        Expression form =
-            i == placement.factor ? SumForm(*factor.base.sum, placement.scale) : BaseForm(factor.base);
-        const std::int64_t power = factor.exponent < 0 ? -factor.exponent : factor.exponent;
-        if (power != 1) form = Apply(Operation::Power, std::move(form), static_cast<std::int32_t>(power));
-        (factor.exponent > 0 ? above : below).push_back(std::move(form));
+    Placement PlaceCoefficient(const Term& term, double magnitude) const {
+        Placement best{term.factors.size()};
+        long saved = 0;
+        for (const std::int64_t exponent : {1, -1}) {
+            for (std::size_t i = 0; i < term.factors.size(); ++i) {
+                const Factor& factor = term.factors[i];
+                if (factor.base.kind != Base::Group || factor.exponent != exponent) continue;
+                const double scale = exponent == 1 ? magnitude : 1 / magnitude;
+                const long gain =
+                    static_cast<long>(CoefficientLength(magnitude) + NumbersLength(*factor.base.sum, 1)) -
+                    static_cast<long>(NumbersLength(*factor.base.sum, scale));
+                if (gain > saved) saved = gain, best = {i, scale};
+                break;
+            }
+        }
+        return best;
     }
-    const double number = placement.factor < term.factors.size() ? 1 : Rounded(magnitude);
-    if (number != 1 || above.empty()) above.insert(above.begin(), NumberExpression(number));
-    Expression form = Product(std::move(above));
-    return below.empty() ? form : Combine(Operation::Div, std::move(form), Product(std::move(below)));
-}
 
-// The sum with every number multiplied by `scale` (positive).
-Expression SumForm(const Sum& sum, double scale) {
-    if (sum.IsConstant()) return NumberExpression(Rounded(sum.constant * scale));
-    const double first = sum.terms[0].coefficient * scale;
-    bool common = sum.terms.size() > 1 && Rounded(std::fabs(first)) != 1;
-    for (const Term& term : sum.terms)
-        common = common && std::fabs(term.coefficient) == std::fabs(sum.terms[0].coefficient);
-    // With a common factor, the terms' own magnitudes are 1 and their signs relative to the first.
-    const double factor = common ? first : 1;
-    Expression form = TermForm(sum.terms[0], std::fabs(first / factor));
-    if (!common && first < 0) form = Apply(Operation::Negate, std::move(form));
-    for (std::size_t i = 1; i < sum.terms.size(); ++i) {
-        const double coefficient = sum.terms[i].coefficient * scale / factor;
-        form = Combine(coefficient < 0 ? Operation::Sub : Operation::Add, std::move(form),
-                       TermForm(sum.terms[i], std::fabs(coefficient)));
+    // The term without its sign: magnitude * numerator factors / denominator factors.
+    Expression TermForm(const Term& term, double magnitude) const {
+        const Placement placement = PlaceCoefficient(term, magnitude);
+        std::vector<Expression> above, below;
+        for (std::size_t i = 0; i < term.factors.size(); ++i) {
+            const Factor& factor = term.factors[i];
+            Expression form =
+                i == placement.factor ? SumForm(*factor.base.sum, placement.scale) : BaseForm(factor.base);
+            const std::int64_t power = factor.exponent < 0 ? -factor.exponent : factor.exponent;
+            if (power != 1) form = Apply(Operation::Power, std::move(form), static_cast<std::int32_t>(power));
+            (factor.exponent > 0 ? above : below).push_back(std::move(form));
+        }
+        const double number = placement.factor < term.factors.size() ? 1 : Rounded(magnitude);
+        if (number != 1 || above.empty()) above.insert(above.begin(), NumberExpression(number));
+        Expression form = Product(std::move(above));
+        return below.empty() ? form : Combine(Operation::Div, std::move(form), Product(std::move(below)));
     }
-    if (common) form = Combine(Operation::Mul, NumberExpression(Rounded(factor)), std::move(form));
-    const double constant = sum.constant * scale;
-    if (constant == 0) return form;
-    return Combine(constant < 0 ? Operation::Sub : Operation::Add, std::move(form),
-                   NumberExpression(Rounded(std::fabs(constant))));
-}
+
+    int digits_;
+};
 
 Sum CanonicalForm(const Node& node, const Sum* operand) {
     switch (node.operation) {
@@ -151,9 +175,9 @@ Sum CanonicalForm(const Node& node, const Sum* operand) {
 
 }  // namespace
 
-std::optional<Expression> Simplify(const Expression& formula) {
+std::optional<Expression> Simplify(const Expression& formula, int digits) {
     if (formula.nodes.size() > kMaxSimplifiedNodes) return std::nullopt;
-    return SumForm(Fold<Sum>(formula, CanonicalForm), 1);
+    return FormWriter(digits).SumForm(Fold<Sum>(formula, CanonicalForm), 1);
 }
 
 Agreement Compare(const Expression& exact, const Expression& simplified, const float* rows,

@@ -8,9 +8,10 @@
 // signs. A stack fault is a NaN constant, so a formula that faults reads NaN where the fault
 // reaches the value.
 //
-// Written out, a sum is its terms in order, a term that is minus something follows as " - ",
-// a constant comes last; numbers have at most six significant digits, and the expression holds the
-// numbers as printed, so its value is that of its text. Two choices make the text shorter:
+// Written out, a sum is its terms in order and then its constant, except that the first positive
+// one of them leads (x1 - x0, 1 - x0); a term that is minus something follows as " - ". Numbers
+// have at most `digits` significant digits (6 for people), and the expression holds them as printed
+// them, so its value is that of its text. Two choices make the text shorter:
 // - terms whose coefficients are all c or -c (c not 1) print as c * (...);
 // - a coefficient moves into a group of its term when that needs fewer digits:
 //   x2 * (2.5 * x0 + x1) rather than 2.5 * x2 * (x0 + 0.4 * x1).
@@ -27,8 +28,9 @@
 // Formulas of more nodes are left as they are: the rewrite takes time quadratic in the size.
 constexpr std::size_t kMaxSimplifiedNodes = 2000;
 
-// No value for a formula of more than kMaxSimplifiedNodes nodes.
-std::optional<Expression> Simplify(const Expression& formula);
+// No value for a formula of more than kMaxSimplifiedNodes nodes. Print the result with the same
+// digits (TextStyle): FormulaText(*Simplify(formula), {names, 6}).
+std::optional<Expression> Simplify(const Expression& formula, int digits = 6);
 
 // How far apart two formulas are on rows: the exact one as EvaluateFormula computes it, the
 // simplified one in double precision rounded to float as the program rounds its result.
