@@ -171,7 +171,7 @@ std::string CSource(const Expression& formula, std::size_t inputCount, const std
                     const std::vector<std::string>& names) {
     std::string text =
         "/* Made by tarvo-formula from " + origin + ":\n   y = " + FormulaText(formula, {names}) + "\n   " +
-        InputsComment(inputCount, names) +
+        InputsComment(inputCount, names) + (names.empty() ? "" : "\n  ") +
         " Arithmetic runs in long double (x87 extended precision\n"
         "   with gcc and clang on x86), every function through a float, as the program does. */\n"
         "#include <math.h>\n\nfloat tarvo_model(const float *x);\n";

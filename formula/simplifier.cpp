@@ -17,6 +17,11 @@ Expression Product(std::vector<Expression> factors) {
     return product;
 }
 
+struct Coefficient {
+    double number = 1;
+    bool divides = false;  // the term is divided by `number`
+};
+
 // Where a term's coefficient goes: in front, or into the first group to the power 1 or -1.
 struct Placement {
     std::size_t factor;  // the group's factor; the term's factor count when in front
@@ -32,11 +37,14 @@ class FormWriter {
     Expression SumForm(const Sum& sum, double scale) const {
         if (sum.IsConstant()) return NumberExpression(Rounded(sum.constant * scale));
         const double first = std::fabs(sum.terms[0].coefficient);
-        bool common = sum.terms.size() > 1 && Rounded(first * scale) != 1;
+        const Coefficient factor = CoefficientOf(first * scale);
+        bool common = sum.terms.size() > 1 && (factor.divides || factor.number != 1);
         for (const Term& term : sum.terms) common = common && std::fabs(term.coefficient) == first;
         if (!common) return Parts(sum, scale, false, true);
         Expression form =
-            Combine(Operation::Mul, NumberExpression(Rounded(first * scale)), Parts(sum, 1, true, false));
+            factor.divides
+                ? Combine(Operation::Div, Parts(sum, 1, true, false), NumberExpression(factor.number))
+                : Combine(Operation::Mul, NumberExpression(factor.number), Parts(sum, 1, true, false));
         const double constant = sum.constant * scale;
         if (constant == 0) return form;
         return Combine(constant < 0 ? Operation::Sub : Operation::Add, std::move(form),
@@ -55,10 +63,18 @@ class FormWriter {
         return std::isfinite(value) ? std::strtod(Text(value).c_str(), nullptr) : value;
     }
 
-    // Characters a coefficient adds in front of a term ("2.5 * "), and a constant (" + 2.5").
+    // A coefficient multiplies, or divides where its reciprocal is shorter: x0 / 3, not 0.333333 * x0.
+    Coefficient CoefficientOf(double magnitude) const {
+        const double direct = Rounded(magnitude), inverse = Rounded(1 / magnitude);
+        const bool divides = std::isfinite(magnitude) && magnitude != 0 && std::isfinite(inverse) &&
+                             inverse != 0 && Text(inverse).size() < Text(direct).size();
+        return {divides ? inverse : direct, divides};
+    }
+
+    // Characters a coefficient adds to a term ("2.5 * ", " / 3"), and a constant (" + 2.5").
     std::size_t CoefficientLength(double value) const {
-        const double magnitude = Rounded(std::fabs(value));
-        return magnitude == 1 ? 0 : Text(magnitude).size() + 3;
+        const Coefficient coefficient = CoefficientOf(std::fabs(value));
+        return !coefficient.divides && coefficient.number == 1 ? 0 : Text(coefficient.number).size() + 3;
     }
 
     std::size_t ConstantLength(double value) const {
@@ -138,8 +154,11 @@ class FormWriter {
             if (power != 1) form = Apply(Operation::Power, std::move(form), static_cast<std::int32_t>(power));
             (factor.exponent > 0 ? above : below).push_back(std::move(form));
         }
-        const double number = placement.factor < term.factors.size() ? 1 : Rounded(magnitude);
-        if (number != 1 || above.empty()) above.insert(above.begin(), NumberExpression(number));
+        const Coefficient coefficient =
+            placement.factor < term.factors.size() ? Coefficient{} : CoefficientOf(magnitude);
+        if (coefficient.divides) below.insert(below.begin(), NumberExpression(coefficient.number));
+        if ((!coefficient.divides && coefficient.number != 1) || above.empty())
+            above.insert(above.begin(), NumberExpression(coefficient.divides ? 1 : coefficient.number));
         Expression form = Product(std::move(above));
         return below.empty() ? form : Combine(Operation::Div, std::move(form), Product(std::move(below)));
     }

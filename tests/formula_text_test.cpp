@@ -32,8 +32,8 @@ std::vector<std::uint8_t> Program(const std::string& text) {
     return program;
 }
 
-const std::vector<float> kValues{0,   0,    0, 2, 3, -2.5f, 0.1f, 0.3f, std::numeric_limits<float>::infinity(),
-                                 0,   2.5f, 0.52f, 0.7f};
+const std::vector<float> kValues{
+    0, 0, 0, 2, 3, -2.5f, 0.1f, 0.3f, std::numeric_limits<float>::infinity(), 0, 2.5f, 0.52f, 0.7f};
 
 TEST(FormulaText, OfHandMadePrograms) {
     BuildTanhTable();

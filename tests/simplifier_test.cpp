@@ -1,6 +1,8 @@
 // The simplified formula against the exact one on random programs. With all 17 digits only the
 // algebra and double rounding part them, so on rows of moderate numbers (no zeros, infinities or
 // NaN, where cancelling x / x or x - x changes the value) they agree to float precision.
+#include "formula/simplifier.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -8,7 +10,6 @@
 #include "compile/activation.h"
 #include "formula/formula.h"
 #include "formula/formula_printer.h"
-#include "formula/simplifier.h"
 #include "tests/random_programs.h"
 
 namespace {
@@ -28,7 +29,8 @@ TEST(Simplifier, AgreesWithTheExactFormulaOnRandomPrograms) {
         const std::vector<std::uint8_t> program = RandomProgram(random, columns, true);
         const auto inputs = static_cast<std::size_t>(std::uniform_int_distribution<int>(0, columns)(random));
         std::vector<float> rows;
-        for (std::size_t r = 0; r < kRows * static_cast<std::size_t>(columns); ++r) rows.push_back(Moderate(random));
+        for (std::size_t r = 0; r < kRows * static_cast<std::size_t>(columns); ++r)
+            rows.push_back(Moderate(random));
         for (std::size_t r = 1; r < kRows; ++r)  // every row holds the same constants
             std::copy_n(rows.begin() + static_cast<long>(inputs), columns - static_cast<long>(inputs),
                         rows.begin() + static_cast<long>(r * columns + inputs));
