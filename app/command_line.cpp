@@ -35,11 +35,11 @@ const char kHelp[] =
     "  --migrants M       send copies of the M best programs (default 5; 0 for none), which\n"
     "                     replace the next island's M worst\n"
     "  --help             print this help and exit\n"
-    "  --version          print the version and exit\n"
+    "  --version          print the version and the licence and exit\n"
     "\n"
-    "Exit status: 0 when the run or the console ends, 1 when the run cannot start or fails,\n"
-    "2 for a usage error or --islands in a build without MPI, 130 or 143 when SIGINT or SIGTERM\n"
-    "stopped the run.\n";
+    "Exit status: 0 when the run or the console ends, 1 when the run cannot start, fails or cannot\n"
+    "write a program file, 2 for a usage error or --islands in a build without MPI, 130 or 143 when\n"
+    "SIGINT or SIGTERM stopped the run.\n";
 
 // Decimal digits only, at most `max`.
 std::optional<std::uint32_t> Number(const std::string& text, std::uint32_t max) {
@@ -117,7 +117,7 @@ int RunTarvo(int argc, char** argv) {
             std::cout << kHelp;
             return 0;
         case CommandLine::Version:
-            std::cout << "tarvo " TARVO_VERSION "\n";
+            std::cout << "tarvo " TARVO_VERSION "\nLicense: MIT\n";
             return 0;
         case CommandLine::Usage:
             break;

@@ -17,7 +17,7 @@ void Line(const std::string& text) { std::cout << text + '\n' << std::flush; }
 
 }  // namespace
 
-pt::ptime CTarvoUI::Now() { return pt::second_clock::local_time(); }
+pt::ptime CTarvoUI::Now() { return pt::microsec_clock::local_time(); }
 
 void CTarvoUI::BreedingStarted() {
     Line("Breeding Started");
@@ -29,12 +29,17 @@ void CTarvoUI::BreedingStopped() {
     breedingStop = Now();
     // Every remaining generation is taken to last as long as this one; a missing start gives
     // not-a-date-time through Boost's arithmetic of special values, and a finish past the
-    // calendar's end is infinity rather than an error that would end the run.
+    // calendar's end is infinity rather than an error that would end the run. The phase is timed
+    // to the microsecond, as most take far less than a second; the finish prints in whole seconds.
     const int remaining = totalGenerations - currentGeneration - 1;
     const pt::ptime estimate = breedingStop + (breedingStop - breedingStart) * remaining;
     std::string text;
     try {
-        text = pt::to_simple_string(estimate);
+        const pt::ptime shown =
+            estimate.is_special()
+                ? estimate
+                : pt::ptime(estimate.date(), pt::seconds(estimate.time_of_day().total_seconds()));
+        text = pt::to_simple_string(shown);
     } catch (const std::out_of_range&) {
         text = pt::to_simple_string(pt::ptime(estimate > breedingStop ? pt::pos_infin : pt::neg_infin));
     }
@@ -47,7 +52,7 @@ void CTarvoUI::EngineStarted(int totalGenerations) {
     currentGeneration = 0;
     this->totalGenerations = totalGenerations;
     runFailed = false;
-    programFileFailed = false;
+    unwrittenProgramFiles = 0;
     Line("Engine Started");
 }
 
@@ -57,8 +62,7 @@ void CTarvoUI::NewBestFit(std::string source, int generation, float fitness) {
     Line(
         boost::str(boost::format("New Best Fit for generation %1% with fitness:%2%") % generation % fitness));
     const std::string problem = WriteProgramFile(ProgramFilePath(outputDirectory, generation), source);
-    if (!problem.empty() && !programFileFailed) Line(problem);  // once a run; the run goes on
-    programFileFailed = programFileFailed || !problem.empty();
+    if (!problem.empty() && unwrittenProgramFiles++ == 0) Line(problem);  // once a run; the run goes on
     currentGeneration = generation;
 }
 

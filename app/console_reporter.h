@@ -21,11 +21,13 @@ class CTarvoUI : public UIUpdater {
     void SetOutputDirectory(std::string directory) override;
     void RunFailed(std::string message) override;
 
-    // Whether the last run reported a failure; read once the run has ended.
+    // Whether the last run reported a failure, and how many of its program files could not be
+    // written; read once the run has ended.
     bool RunHasFailed() const { return runFailed; }
+    int UnwrittenProgramFiles() const { return unwrittenProgramFiles; }
 
   protected:
-    // The second-resolution local clock; tests replace it.
+    // The local clock, to the microsecond; tests replace it.
     virtual boost::posix_time::ptime Now();
 
   private:
@@ -35,5 +37,5 @@ class CTarvoUI : public UIUpdater {
     std::int32_t currentGeneration = 0;
     std::int32_t totalGenerations = 0;
     bool runFailed = false;
-    bool programFileFailed = false;  // this run has said that a program file could not be written
+    int unwrittenProgramFiles = 0;  // this run's; the first one is said at once
 };

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <iostream>
+#include <string>
 
 #include "app/console_reporter.h"
 #include "app/island_output.h"
@@ -85,6 +86,17 @@ bool PrepareIsland(IslandLink& link, const std::string& directory, const RunOpti
     return true;
 }
 
+// How a run of `tarvo learn` ends: 128 + the signal that stopped it, else 1 when it failed or left
+// program files unwritten (said in a closing line), else 0.
+int EndOfRun(int signal) {
+    const int unwritten = Reporter().UnwrittenProgramFiles();
+    if (unwritten > 0)
+        PrintLine(std::to_string(unwritten) + (unwritten == 1 ? " program file" : " program files") +
+                  " could not be written");
+    if (signal != 0) return 128 + signal;
+    return Reporter().RunHasFailed() || unwritten > 0 ? 1 : 0;
+}
+
 // One island of an island run, started and waited for.
 int LearnOnIsland(IslandLink& link, const std::string& directory, const RunOptions& options) {
     IslandOutput output(link.Island());
@@ -101,7 +113,7 @@ int LearnOnIsland(IslandLink& link, const std::string& directory, const RunOptio
     Engine().meeting = nullptr;
     // The other islands would wait for this one at the next meeting.
     if (Reporter().RunHasFailed()) link.Abort(1);
-    return signal != 0 ? 128 + signal : 0;
+    return EndOfRun(signal);
 }
 
 int LearnOnIslands(const std::string& directory, const RunOptions& options) {
@@ -144,7 +156,5 @@ int Learn(const std::string& directory, const RunOptions& options) {
         PrintLine(error.what());
         return 1;
     }
-    const int signal = WaitForStopSignal([] { Engine().Wait(); }, StopLearning);
-    if (signal != 0) return 128 + signal;
-    return Reporter().RunHasFailed() ? 1 : 0;
+    return EndOfRun(WaitForStopSignal([] { Engine().Wait(); }, StopLearning));
 }

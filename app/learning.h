@@ -23,7 +23,8 @@ bool StartLearning(const std::string& directory, const RunOptions& options = {})
 void StopLearning();
 
 // `tarvo learn`: one run in `directory`, as command 5 would start it, waited for without a
-// console. Returns the exit status: 0 when the run ended by itself, 1 when it could not start or
-// failed, 128 + the signal when SIGINT or SIGTERM stopped it. With `options.islands` this process
-// is one island of the MPI job it runs in; 2 when the build has no MPI.
+// console. Returns the exit status: 0 when the run ended by itself, 1 when it could not start,
+// failed or could not write a program file (a closing line counts them), 128 + the signal when
+// SIGINT or SIGTERM stopped it. With `options.islands` this process is one island of the MPI job it
+// runs in; 2 when the build has no MPI.
 int Learn(const std::string& directory, const RunOptions& options);

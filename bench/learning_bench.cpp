@@ -157,6 +157,7 @@ ScoringCounts CountsSoFar(const CEngine& engine) {
 void WarmUp(CEngine& engine, int cores) {
     engine.workers.Run(cores, [&engine](int c) {
         SharedFitnessCache scratch;
+        scratch.Prepare(engine.population.size());
         FastScorer& scorer = *engine.scorers[static_cast<std::size_t>(c)];
         scorer.Bind(engine.callRows, engine.inputCount, engine.Rules(), nullptr, &scratch);
         std::vector<const Program*> programs;

@@ -1,5 +1,6 @@
 # Install rules and the Debian package: the programs in bin/, a manual page for each in
-# share/man/man1/ (gzipped, as Debian keeps them), the README and the examples in share/doc/tarvo/.
+# share/man/man1/ (gzipped, as Debian keeps them), the README, the licence as Debian's copyright
+# file and the examples in share/doc/tarvo/.
 include(GNUInstallDirs)
 
 install(TARGETS tarvo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -23,12 +24,33 @@ add_dependencies(tarvo man_pages)  # so that building the program alone leaves e
 install(FILES ${tarvo_gzipped_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# LICENSE in Debian's machine-readable copyright format, where the MIT licence is called Expat: its
+# terms follow the License field, each line indented by a blank, an empty line written as " .".
+set(tarvo_contact "The Tarvo developers <tarvo@tarvo.dev>")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE)
+file(READ ${CMAKE_SOURCE_DIR}/LICENSE tarvo_license)
+string(FIND "${tarvo_license}" "Permission is hereby granted" tarvo_terms_start)
+string(SUBSTRING "${tarvo_license}" ${tarvo_terms_start} -1 tarvo_terms)
+string(STRIP "${tarvo_terms}" tarvo_terms)
+string(REPLACE "\n\n" "\n.\n" tarvo_terms "${tarvo_terms}")
+string(REPLACE "\n" "\n " tarvo_terms "${tarvo_terms}")
+file(WRITE ${CMAKE_BINARY_DIR}/copyright
+  "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+  "Upstream-Name: tarvo\n"
+  "Upstream-Contact: ${tarvo_contact}\n"
+  "\n"
+  "Files: *\n"
+  "Copyright: 2026 The Tarvo developers\n"
+  "License: Expat\n"
+  " ${tarvo_terms}\n")
+install(FILES ${CMAKE_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarvo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Tarvo developers <tarvo@example.org>")
+set(CPACK_PACKAGE_CONTACT "${tarvo_contact}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "learns formulas from tables of numbers by gene expression programming")
 set(CPACK_PACKAGE_DESCRIPTION
   "Tarvo evolves small stack-machine programs that fit a table of numbers, compiles every candidate to x87 machine code to score it, and writes each new best program as a C++ source file. It runs as an interactive console or, with 'tarvo learn', without one.")

@@ -1,6 +1,9 @@
 #include "compile/source_emitter.h"
 
 #include <boost/format.hpp>
+#include <cmath>
+#include <cstdlib>
+#include <iomanip>
 #include <sstream>
 
 #include "compile/opcodes.h"
@@ -95,6 +98,19 @@ void AppendInstruction(std::string& out, std::uint8_t opcode, const char* reg, u
     }
 }
 
+// The stream's default text (six significant digits) where it reads back as the same float, else the
+// fewest digits that do: the file's program must compute with the very constants it was learned with.
+std::string FloatText(float value) {
+    std::ostringstream out;
+    out << value;
+    for (int digits = 7;
+         digits <= 9 && std::isfinite(value) && std::strtof(out.str().c_str(), nullptr) != value; ++digits) {
+        out.str("");
+        out << std::setprecision(digits) << value;
+    }
+    return out.str();
+}
+
 }  // namespace
 
 std::string EmitBody(const std::vector<std::uint8_t>& program) {
@@ -116,19 +132,15 @@ std::string EmitBody(const std::vector<std::uint8_t>& program) {
 }
 
 std::string InputsText(const std::vector<float>& sampleInputs) {
-    std::ostringstream out;
+    std::string out;
     for (std::size_t i = 0; i < sampleInputs.size(); ++i) {
-        if (i != 0) out << ',';
-        out << "(float)" << sampleInputs[i] << ' ';
+        if (i != 0) out += ',';
+        out += "(float)" + FloatText(sampleInputs[i]) + ' ';
     }
-    return out.str();
+    return out;
 }
 
-std::string ExpectedText(float sampleTarget) {
-    std::ostringstream out;
-    out << sampleTarget;
-    return out.str();
-}
+std::string ExpectedText(float sampleTarget) { return FloatText(sampleTarget); }
 
 void PrepareSample(const std::vector<std::vector<float>>& rows, const std::vector<float>& constants,
                    std::vector<float>& sampleInputs, float& sampleTarget) {

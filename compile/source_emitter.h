@@ -10,10 +10,12 @@
 // after the last whole instruction (a length that is not a multiple of 3) are ignored.
 std::string EmitBody(const std::vector<std::uint8_t>& program);
 
-// "(float)%s " per value, joined by ","; empty for no values. Floats print as the stream's default output.
+// "(float)%s " per value, joined by ","; empty for no values. A float prints as the stream's default
+// output when that reads back (strtof) as the same float, else with the fewest of 7, 8 or 9
+// significant digits that do; NaN and the infinities as the stream prints them.
 std::string InputsText(const std::vector<float>& sampleInputs);
 
-// The target as "%s" prints it.
+// The target, printed the same way.
 std::string ExpectedText(float sampleTarget);
 
 // Sample row of the emitted main function: the first training row's inputs (all values but the last)

@@ -8,10 +8,12 @@ namespace {
 
 void PadToFourRows(CallRows& rows) {
     if (rows.empty()) return;
-    const std::size_t last = (rows.size() - 1) * rows.stride;
-    for (std::size_t r = rows.size(); r < RoundedRows(rows.size()); ++r)
-        rows.values.insert(rows.values.end(), rows.values.begin() + static_cast<std::ptrdiff_t>(last),
-                           rows.values.begin() + static_cast<std::ptrdiff_t>(last + rows.stride));
+    const auto at = [&rows](std::size_t r) {
+        return rows.values.begin() + static_cast<std::ptrdiff_t>(r * rows.stride);
+    };
+    const std::size_t last = rows.size() - 1, padded = RoundedRows(rows.size());
+    rows.values.resize(padded * rows.stride);
+    for (std::size_t r = last + 1; r < padded; ++r) std::copy(at(last), at(last + 1), at(r));
 }
 
 }  // namespace

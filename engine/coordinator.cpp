@@ -33,6 +33,7 @@ bool ComputeFitnesses(CEngine& e, std::vector<float>& fitness) {
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stopped{false};
     const int cores = std::clamp(e.settings.cores, 1, static_cast<int>(e.scorers.size()));
+    e.scoredFitness.Prepare(count);
     e.workers.Run(cores, [&](int c) {
         FastScorer& scorer = *e.scorers[static_cast<std::size_t>(c)];
         scorer.Bind(e.callRows, e.inputCount, e.Rules(), &e.knownFitness, &e.scoredFitness);
@@ -90,8 +91,17 @@ CallRows DrawTournamentRows(CEngine& e) {
     return PickCallRows(e.callRows, picks);
 }
 
+// Every child of a breeding phase, or as many as the cache holds.
+std::size_t ChildrenOfAPhase(const CSettingsSerializer& s) {
+    const std::uint64_t cores = static_cast<std::uint64_t>(std::max(s.cores, 1));
+    const std::uint64_t tournaments = static_cast<std::uint64_t>(std::max(s.population, 0)) / (2 * cores);
+    const std::uint64_t children = static_cast<std::uint64_t>(std::max(s.tournamentSize, 0) / 2 * 2);
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(cores * tournaments * children, FitnessCache::kMaxEntries));
+}
+
 void RunBreedingWorkers(CEngine& e, const CallRows& tournamentRows) {
-    e.tournamentFitness.Unlocked().Clear();
+    e.tournamentFitness.Prepare(ChildrenOfAPhase(e.settings));
     e.breedingFitness = &e.tournamentFitness;
     e.workers.Run(e.settings.cores, [&e, &tournamentRows](int c) { e.Breed(c, tournamentRows); });
     e.breedingFitness = nullptr;

@@ -95,6 +95,11 @@ void SharedFitnessCache::SpinLock::lock() {
     }
 }
 
+void SharedFitnessCache::Prepare(std::size_t entries) {
+    cache_.Clear();
+    cache_.Reserve(std::min(entries, FitnessCache::kMaxEntries));
+}
+
 bool SharedFitnessCache::Find(std::string_view key, float& fitness) {
     std::lock_guard<SpinLock> lock(lock_);
     return cache_.Find(key, fitness);
@@ -103,5 +108,5 @@ bool SharedFitnessCache::Find(std::string_view key, float& fitness) {
 void SharedFitnessCache::Insert(std::string_view key, float fitness) {
     std::lock_guard<SpinLock> lock(lock_);
     float known;
-    if (!cache_.Find(key, known)) cache_.Insert(key, fitness);
+    if (!cache_.Full() && !cache_.Find(key, known)) cache_.Insert(key, fitness);
 }

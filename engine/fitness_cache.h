@@ -20,6 +20,8 @@ class FitnessCache {
     // Makes room for `entries` keys at once rather than by doubling as they come.
     void Reserve(std::size_t entries);
     std::size_t Size() const { return size_; }
+    // Whether Insert would have to start again empty or grow the table first.
+    bool Full() const { return size_ >= kMaxEntries || 2 * (size_ + 1) > slots_.size(); }
 
     // Moves every entry of `other` into this cache and empties `other`.
     void TakeFrom(FitnessCache& other);
@@ -45,12 +47,17 @@ class FitnessCache {
 
 // One cache for the scorers of one phase on several threads, each call under its lock: a program
 // one thread has scored is known to the others (a lookup costs far less than an evaluation). The
-// lock spins: it is held for a lookup only, and a thread put to sleep on a mutex costs a system call
-// to wake, which at a thousand rows is more than the evaluations the sharing saves.
+// lock spins: it is held for a lookup and an insert into room made before the phase, never while
+// the table is cleared or grown, and a thread put to sleep on a mutex costs a system call to wake,
+// which at a thousand rows is more than the evaluations the sharing saves.
 class SharedFitnessCache {
   public:
+    // Empties the cache and makes room for `entries` keys (at most kMaxEntries); while no scorer
+    // uses it.
+    void Prepare(std::size_t entries);
     bool Find(std::string_view key, float& fitness);
-    // Adds the key unless another thread has meanwhile.
+    // Adds the key unless another thread has meanwhile or there is no room left: the cache stays as
+    // large as Prepare made it.
     void Insert(std::string_view key, float fitness);
     // While no scorer uses it.
     FitnessCache& Unlocked() { return cache_; }

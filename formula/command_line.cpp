@@ -22,13 +22,13 @@ const char kHelpText[] =
     "                      prepares rows for the problem type in settings.dat, with a tab and the\n"
     "                      target where the row has one; a summary line goes to standard error\n"
     "  --svg CHART_FILE    with --apply, also write a chart of target and prediction per row as SVG\n"
-    "  --help, --version   print this text or the version and exit\n"
+    "  --help, --version   print this text, or the version and the licence, and exit\n"
     "\n"
-    "A program file holds its constants with six significant digits only. Every result here is that\n"
-    "of the file's own numbers, so it may differ a little from the run that wrote the file.\n"
+    "A program file holds the run's constants exactly (an older one may hold them with six\n"
+    "significant digits only). Every result here is that of the file's own numbers.\n"
     "Exit status: 0 done, 1 the chart could not be written, 2 bad input (nothing written).\n";
 
-const char kVersionText[] = "tarvo-formula (Tarvo) 3.00\n";
+const char kVersionText[] = "tarvo-formula (Tarvo) 3.00\nLicense: MIT\n";
 
 namespace {
 

@@ -3,12 +3,14 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <atomic>
 #include <thread>
 
 namespace {
 
-// The work's thread tells the waiting thread that the work has ended with this signal, so one
-// sigwait learns which came first. A stray one from outside only makes the wait join early.
+// The work's thread wakes the waiting thread with this signal when the work has ended, so one
+// sigwait learns which came first. Only the flag the work's thread sets first says that the work
+// has ended: one sent from outside is held like the stops, and taken and ignored.
 constexpr int kWorkEnded = SIGUSR1;
 
 // Held signals are taken with sigwait rather than caught by a handler: no code runs at an
@@ -23,11 +25,13 @@ sigset_t Held() {
     return set;
 }
 
-int Take(const sigset_t& held) {
-    int signal = 0;
-    while (sigwait(&held, &signal) != 0) {
+// The next stop, or kWorkEnded once the work has ended.
+int Take(const sigset_t& held, const std::atomic<bool>& ended) {
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&held, &signal) != 0) continue;
+        if (signal != kWorkEnded || ended.load(std::memory_order_acquire)) return signal;
     }
-    return signal;
 }
 
 }  // namespace
@@ -39,15 +43,17 @@ void HoldStopSignals() {
 
 int WaitForStopSignal(const std::function<void()>& work, const std::function<void()>& onSignal) {
     const pthread_t waiter = pthread_self();
-    std::thread worker([&work, waiter] {
+    std::atomic<bool> ended{false};
+    std::thread worker([&work, &ended, waiter] {
         work();
+        ended.store(true, std::memory_order_release);
         pthread_kill(waiter, kWorkEnded);
     });
     const sigset_t held = Held();
-    const int first = Take(held);
+    const int first = Take(held, ended);
     if (first != kWorkEnded) {
         onSignal();
-        while (Take(held) != kWorkEnded) {
+        while (Take(held, ended) != kWorkEnded) {
         }
     }
     worker.join();

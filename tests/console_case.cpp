@@ -167,7 +167,10 @@ std::string Feed(int fd, const std::string& input, pid_t child, const std::strin
         } else if (boost::starts_with(line, "~sleep ")) {
             usleep(static_cast<useconds_t>(std::stoi(argument)) * 1000);
         } else if (boost::starts_with(line, "~signal ")) {
-            kill(child, argument == "INT" ? SIGINT : argument == "KILL" ? SIGKILL : SIGTERM);
+            kill(child, argument == "INT"    ? SIGINT
+                        : argument == "KILL" ? SIGKILL
+                        : argument == "USR1" ? SIGUSR1
+                                             : SIGTERM);
         } else if (boost::starts_with(line, "~remove ")) {
             boost::system::error_code error;  // the program may be adding a file meanwhile
             for (int tries = 0; tries < 100 && (tries == 0 || error); ++tries)

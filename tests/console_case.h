@@ -13,8 +13,8 @@
 //   given-tree PATH SOURCE  a copy of the source tree's directory SOURCE, made before the run
 //   stdin            standard input (stdin-raw: without the final newline); a line "~wait REGEX"
 //                    holds back the rest until the output has a line that matches, "~sleep MS"
-//                    for that many milliseconds, "~signal INT" (TERM, KILL) sends that signal, "~remove PATH"
-//                    removes PATH and all below it
+//                    for that many milliseconds, "~signal INT" (TERM, KILL, USR1) sends that
+//                    signal, "~remove PATH" removes PATH and all below it
 //   mount PATH OPTIONS  the run sees PATH, with the files given in it, as a file system of its own
 //                    mounted with OPTIONS (a tmpfs remounted with them: "ro", "size=8k"); the case
 //                    is skipped where mounting is not allowed
@@ -56,7 +56,7 @@ struct ConsoleRun {
 // Runs `program` (under the emulator when there is one) in `directory` with `arguments`, on the
 // through the command `prefix` when it is not empty. Standard input may hold lines that are carried
 // out instead of sent: "~wait REGEX" holds back the rest until the output has a line that matches,
-// "~sleep MS" waits that many milliseconds, "~signal INT" (TERM, KILL) sends that signal and
+// "~sleep MS" waits that many milliseconds, "~signal INT" (TERM, KILL, USR1) sends that signal and
 // "~remove PATH" removes PATH and all below it.
 ConsoleRun RunProgram(const std::string& directory, const std::string& input,
                       const std::vector<std::string>& arguments = {},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <boost/date_time/posix_time/posix_time.hpp>
+#include <cmath>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -31,11 +32,22 @@ TEST(ConsoleReporter, EstimatesTheFinish) {
         ui.GenerationCompleted(std::stoi(c[1]));
         ui.now = start;
         if (!c[2].empty()) ui.BreedingStarted();
-        ui.now = start + pt::seconds(c[2].empty() ? 5 : std::stoi(c[2]));
+        ui.now = start + pt::microseconds(c[2].empty() ? 5000000 : std::llround(std::stod(c[2]) * 1e6));
         ui.output.str("");
         ui.BreedingStopped();
         EXPECT_EQ(ui.output.str(), "\nBreeding Stopped\nEstimated Finish:" + c[3] + "\n");
     }
+}
+
+// Phases of a real run take far less than a second; its clock tells them apart from none.
+TEST(ConsoleReporter, ClockTicksFinerThanSeconds) {
+    struct Clock : CTarvoUI {
+        using CTarvoUI::Now;
+    } clock;
+    const pt::ptime first = clock.Now();
+    pt::ptime next = first;
+    while (next == first) next = clock.Now();
+    EXPECT_LT(next - first, pt::seconds(1));
 }
 
 }  // namespace

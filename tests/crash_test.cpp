@@ -1,14 +1,17 @@
 // The real program killed with SIGKILL at random moments while it saves settings, imports data and
 // writes program files: every file it leaves is whole, the old content or the new, and the next
-// command in the directory removes the temporary files that a killed writer left.
+// command in the directory removes the temporary files that a killed writer left. Against a power
+// loss, what reaches the disk when is watched instead.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/filesystem.hpp>
 #include <random>
 
 #include "tests/console_case.h"
+#include "workspace/file_replacement.h"
 
 namespace fs = boost::filesystem;
 
@@ -88,6 +91,31 @@ TEST(CrashSafety, FilesAreWholeAfterKillsAtRandomMoments) {
         if (HasFailure()) break;
     }
     std::cout << kKills << " kills, " << leftBehind << " left temporary files\n";
+    fs::remove_all(directory);
+}
+
+// The new file is flushed under its temporary name, before the rename, and the directory after it.
+TEST(CrashSafety, ReplacementsAreFlushedBeforeAndAfterTheRename) {
+    static std::string target;
+    static std::vector<std::pair<std::string, std::string>> flushes;  // what, and the target then
+    const std::string directory = fs::canonical(MakeTemporaryDirectory()).string();
+    target = directory + "/program7.cpp";
+    WriteFile(target, "old");
+    int (*const sync)(int) = syncToDisk;
+    syncToDisk = [](int fd) {
+        char path[4096] = {};
+        if (readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path - 1) < 0) return -1;
+        flushes.emplace_back(path, ReadFile(target));
+        return 0;
+    };
+    const int error = ReplaceFile(target, "new");
+    syncToDisk = sync;
+    ASSERT_EQ(error, 0);
+    ASSERT_EQ(flushes.size(), 2u);
+    EXPECT_TRUE(boost::starts_with(flushes[0].first, target + "." + std::to_string(getpid()) + "-"))
+        << flushes[0].first;
+    EXPECT_EQ(flushes[0].second, "old");
+    EXPECT_EQ(flushes[1], std::make_pair(directory, std::string("new")));
     fs::remove_all(directory);
 }
 

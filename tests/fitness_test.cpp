@@ -1,4 +1,4 @@
-// Fitness rules against tests/data/fitness.txt.
+// Fitness rules against tests/data/fitness.txt, and the cache the scorers of a phase share.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,6 +23,17 @@ TEST(Fitness, OfRowsOfOutputAndTarget) {
         EXPECT_TRUE(fitness == expected || (std::isnan(fitness) && std::isnan(expected)))
             << c[0] << " " << c[2];
     }
+}
+
+// Its spin lock is held only for a lookup or an insert: past the room it was given the shared cache
+// takes no more keys rather than grow (or start again empty) while other threads wait.
+TEST(Fitness, SharedCacheNeverGrowsWhileShared) {
+    SharedFitnessCache cache;
+    cache.Unlocked().Reserve(1000);
+    float fitness = 0;
+    for (int key = 0; key < 5000; ++key) cache.Insert(std::to_string(key), float(key));
+    EXPECT_LT(cache.Unlocked().Size(), 2048u);
+    EXPECT_TRUE(cache.Find("3", fitness) && fitness == 3);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <sstream>
 
 #include "compile/code_generator.h"
+#include "compile/native_glue.h"
 #include "compile/opcodes.h"
+#include "engine/settings_check.h"
 #include "tests/engine_test_support.h"
 #include "workspace/data_file.h"
 
@@ -70,7 +72,9 @@ std::string LongLine() {
 }
 
 const std::map<std::string, std::function<std::string()>> kChecks = {
-    {"No Of Cores", [] { return Refusal([](auto& s) { s.cores = 257; }); }},
+    {"No Of Cores below", [] { return Refusal([](auto& s) { s.cores = 0; }); }},
+    {"No Of Cores above", [] { return Refusal([](auto& s) { s.cores = 257; }); }},
+    {"Standard Population", [] { return Refusal([](auto& s) { s.population = 2 * s.cores - 1; }); }},
     {"Maximum Functions", [] { return Refusal([](auto& s) { s.maxFunctions = 0; }); }},
     {"Tournament Size", [] { return Refusal([](auto& s) { s.tournamentSize = 1; }); }},
     {"Tournament Data(%) below", [] { return Refusal([](auto& s) { s.tournamentDataPercent = -1; }); }},
@@ -92,6 +96,15 @@ const std::map<std::string, std::function<std::string()>> kChecks = {
     {"settings.dat", SettingsTail},
     {"data.dat", LongLine},
 };
+
+// Each worker slot's code buffer is counted with room for the longest program at this target's
+// longest instruction.
+TEST(Limits, MemoryCountsTheCodeOfTheTarget) {
+    CSettingsSerializer settings = SmallSettings();
+    settings.maxFunctions = 1000000;
+    const std::uint64_t code = kMinimumSlots * std::uint64_t{1000000} * kMaxInstructionSize;
+    EXPECT_NE(SettingsProblem(settings, 1, {{1, 2}}, code), "");
+}
 
 TEST(Limits, EachRowOfTheTableIsWhatTheProgramAnswers) {
     std::ifstream doc(TARVO_SOURCE_DIR "/docs/limits.md");

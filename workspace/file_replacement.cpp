@@ -12,6 +12,8 @@
 
 namespace fs = boost::filesystem;
 
+int (*syncToDisk)(int fd) = fsync;
+
 namespace {
 
 // Unique per call.
@@ -42,18 +44,33 @@ int CopyAll(int from, int to) {
     }
 }
 
-// Fills a new temporary file with `fill` (which returns 0 or an errno value), then renames it over
-// the target.
+// Makes the rename itself durable. The target is already replaced, so a directory that cannot be
+// flushed (some file systems refuse it) is no failure of the replacement.
+void SyncDirectoryOf(const std::string& target) {
+    const fs::path parent = fs::path(target).parent_path();
+    const int fd = open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    syncToDisk(fd);
+    close(fd);
+}
+
+// Fills a new temporary file with `fill` (which returns 0 or an errno value), flushes it to disk,
+// then renames it over the target: after a power loss the target holds the old content or the new.
 template <class Fill>
 int Replace(const std::string& target, Fill fill) {
     const std::string temporary = TemporaryPathFor(target);
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return errno;
     int error = fill(fd);
+    if (error == 0 && syncToDisk(fd) != 0) error = errno;
     if (close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
-    if (error != 0) unlink(temporary.c_str());
-    return error;
+    if (error != 0) {
+        unlink(temporary.c_str());
+        return error;
+    }
+    SyncDirectoryOf(target);
+    return 0;
 }
 
 }  // namespace

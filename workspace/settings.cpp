@@ -3,11 +3,13 @@
 #include <boost/archive/archive_exception.hpp>
 #include <boost/filesystem.hpp>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <limits>
 #include <locale>
 #include <sstream>
+#include <stdexcept>
 
 #include "workspace/file_replacement.h"
 
@@ -131,15 +133,15 @@ CSettingsSerializer ReadSettings(std::istream& in) {
 
 std::string SettingsPath(const std::string& directory) { return directory + "/settings.dat"; }
 
-// Replaced whole, so a failed save never loses the old settings.
+// Replaced whole, so a failed save never loses the old settings; a failure says the system's
+// reason (a directory of that name: "Is a directory", from the rename).
 void SaveSettings(const std::string& directory, const CSettingsSerializer& record) {
-    const fs::path path(SettingsPath(directory));
-    if (fs::exists(path) && !fs::is_regular_file(path))
-        throw archive_exception(archive_exception::output_stream_error);
+    const std::string path = SettingsPath(directory);
     std::ostringstream text;
     WriteSettings(text, record);
-    if (ReplaceFile(path.string(), text.str()) != 0)
-        throw archive_exception(archive_exception::output_stream_error);
+    const int error = ReplaceFile(path, text.str());
+    if (error != 0)
+        throw std::runtime_error("Cannot write settings file " + path + ": " + std::strerror(error));
 }
 
 CSettingsSerializer LoadSettings(const std::string& directory) {

@@ -62,6 +62,7 @@ void WriteSettings(std::ostream& out, const CSettingsSerializer& record);
 CSettingsSerializer ReadSettings(std::istream& in);
 
 std::string SettingsPath(const std::string& directory);
+// Throws std::runtime_error "Cannot write settings file <path>: <the system's reason>".
 void SaveSettings(const std::string& directory, const CSettingsSerializer& record);
 CSettingsSerializer LoadSettings(const std::string& directory);
 bool SettingsFileExists(const std::string& directory);
