@@ -3,8 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "compile/activation.h"
-#include "compile/program_analysis.h"
+#include "formula/expression.h"
 
 namespace {
 
@@ -97,9 +96,9 @@ Sum ConstantSum(double value) { return {{}, value}; }
 Sum InputSum(std::uint32_t input) { return {{{1, {{{Base::Input, input}, 1}}}}, 0}; }
 
 Sum CallSum(std::uint8_t helper, const Sum& argument) {
-    static float (*const helpers[kHelperCount])(float) = {ComputeExp, ComputeLog,     ComputeSin, ComputeCos,
-                                                          ComputeTan, ComputeSigmoid, ComputeTanh};
-    if (argument.IsConstant()) return ConstantSum(helpers[helper](static_cast<float>(argument.constant)));
+    if (argument.IsConstant())
+        return ConstantSum(
+            Evaluate<double>(Apply(Operation::Call, NumberExpression(argument.constant), helper), nullptr));
     return {{{1, {{{Base::Call, helper, std::make_shared<const Sum>(argument)}, 1}}}}, 0};
 }
 

@@ -1,14 +1,8 @@
 #include "formula/formula.h"
 
-#include <cmath>
-
-#include "compile/activation.h"
 #include "compile/x87_encoding.h"
 
 namespace {
-
-float (*const kHelpers[kHelperCount])(float) = {ComputeExp, ComputeLog,     ComputeSin, ComputeCos,
-                                                ComputeTan, ComputeSigmoid, ComputeTanh};
 
 // The operation of a memory form by its /digit, of a pop form by its second byte.
 Operation OperationOfDigit(std::uint8_t digit) {
@@ -25,30 +19,19 @@ Operation OperationOfPop(std::uint8_t modrm) {
                            : Operation::Div;
 }
 
-long double Arithmetic(Operation operation, long double left, long double right) {
-    switch (operation) {
-        case Operation::Add:
-            return left + right;
-        case Operation::Sub:
-            return left - right;
-        case Operation::Mul:
-            return left * right;
-        default:
-            return left / right;
-    }
+// Parts of constants alone become one number, as the program computes it.
+Expression Folded(Expression expression, bool constant) {
+    return constant ? NumberExpression(Evaluate<long double>(expression, nullptr)) : expression;
 }
 
-// Parts of constants alone become one number, as the program computes it.
 Expression Folded(Operation operation, Expression left, Expression right) {
-    if (left.IsNumber() && right.IsNumber())
-        return NumberExpression(Arithmetic(operation, left.Root().number, right.Root().number));
-    return Combine(operation, std::move(left), std::move(right));
+    const bool constant = left.IsNumber() && right.IsNumber();
+    return Folded(Combine(operation, std::move(left), std::move(right)), constant);
 }
 
 Expression Called(std::uint8_t helper, Expression operand) {
-    if (operand.IsNumber())
-        return NumberExpression(kHelpers[helper](static_cast<float>(operand.Root().number)));
-    return Apply(Operation::Call, std::move(operand), helper);
+    const bool constant = operand.IsNumber();
+    return Folded(Apply(Operation::Call, std::move(operand), helper), constant);
 }
 
 // The x87 stack at build time, bottom first.
