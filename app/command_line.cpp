@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/command_loop.h"
+#include "workspace/version.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ std::optional<std::uint32_t> Number(const std::string& text, std::uint32_t max) 
 // the island options only with --islands.
 CommandLine ParseLearn(const std::vector<std::string>& words) {
     const CommandLine usage{CommandLine::Usage, "", {}};
-    CommandLine result{CommandLine::Learn, "", {}};
+    CommandLine result{CommandLine::LearnRun, "", {}};
     std::optional<std::uint32_t> numbers[4];  // seed, generations, migrate-every, migrants
     const char* const names[4] = {"--seed", "--generations", "--migrate-every", "--migrants"};
     const std::uint32_t least[4] = {0, 0, 1, 0}, most[4] = {UINT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
@@ -111,13 +112,13 @@ int RunTarvo(int argc, char** argv) {
     switch (line.action) {
         case CommandLine::Console:
             return RunCommandLoop();
-        case CommandLine::Learn:
+        case CommandLine::LearnRun:
             return Learn(line.directory, line.options);
         case CommandLine::Help:
             std::cout << kHelp;
             return 0;
         case CommandLine::Version:
-            std::cout << "tarvo " TARVO_VERSION "\nLicense: MIT\n";
+            std::cout << "tarvo " << kTarvoVersion << "\nLicense: MIT\n";
             return 0;
         case CommandLine::Usage:
             break;

@@ -6,7 +6,7 @@
 #include "app/learning.h"
 
 struct CommandLine {
-    enum Action { Console, Learn, Help, Version, Usage };
+    enum Action { Console, LearnRun, Help, Version, Usage };
     Action action = Console;
     std::string directory;  // Learn only
     RunOptions options;     // Learn only

@@ -4,12 +4,14 @@
 #include <exception>
 #include <locale>
 
+#include "app/console_state.h"
 #include "app/learning.h"
 #include "workspace/console.h"
 #include "workspace/data_import.h"
 #include "workspace/file_replacement.h"
 #include "workspace/settings.h"
 #include "workspace/settings_dialog.h"
+#include "workspace/version.h"
 #include "workspace/working_directory.h"
 
 namespace {
@@ -36,7 +38,7 @@ Next SetDirectory() {
 
 Next UseExisting() {
     UseExistingSettings(GetWorkingDirectory());
-    LoadData(GetWorkingDirectory());
+    LoadData(GetWorkingDirectory(), dataTable);
     return Next::Continue;
 }
 
@@ -46,7 +48,7 @@ Next Create() {
 }
 
 Next Import() {
-    ImportData(GetWorkingDirectory());
+    ImportData(GetWorkingDirectory(), dataTable);
     return Next::Continue;
 }
 
@@ -118,7 +120,7 @@ Next Run(const std::string& word) {
 
 int RunCommandLoop() {
     PrepareLearning();
-    PrintLine("Welcome to Tarvo 3.00.  Press '?' or 'help' for help.");
+    PrintLine(std::string("Welcome to Tarvo ") + kTarvoVersion + ".  Press '?' or 'help' for help.");
     std::string word;
     while (ReadWord(word)) {
         const Next next = Run(boost::algorithm::to_lower_copy(word, std::locale::classic()));

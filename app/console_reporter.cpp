@@ -48,9 +48,9 @@ void CTarvoUI::BreedingStopped() {
 
 void CTarvoUI::Tick() { std::cout << "*"; }
 
-void CTarvoUI::EngineStarted(int totalGenerations) {
+void CTarvoUI::EngineStarted(int generations) {
     currentGeneration = 0;
-    this->totalGenerations = totalGenerations;
+    totalGenerations = generations;
     runFailed = false;
     unwrittenProgramFiles = 0;
     Line("Engine Started");

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-IslandOutput::IslandOutput(int island) : island(island) {
+IslandOutput::IslandOutput(int number) : island(number) {
     if (island != 0) saved = std::cout.rdbuf(&kept);
 }
 

@@ -6,7 +6,7 @@
 
 class IslandOutput {
   public:
-    explicit IslandOutput(int island);
+    explicit IslandOutput(int number);
     ~IslandOutput();  // standard output as it was
     IslandOutput(const IslandOutput&) = delete;
     IslandOutput& operator=(const IslandOutput&) = delete;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/console_reporter.h"
+#include "app/console_state.h"
 #include "app/island_output.h"
 #include "app/islands_mpi.h"
 #include "app/singleton_holder.h"
@@ -38,37 +39,41 @@ bool LoadRun(const std::string& directory, const RunOptions& options, CSettingsS
         PrintLine("No Data. Import Data: '4'");
         return false;
     }
-    LoadData(directory);
+    LoadData(directory, dataTable);
     run = currentSettings;
     if (options.generations) run.generations = *options.generations;
     return true;
 }
 
-// The run's settings and rows as one number, so islands can tell whether they all have the same.
-std::uint32_t Fingerprint(const CEngine& e) {
+// The run's settings and data as one number, so islands can tell whether they all have the same.
+std::uint32_t Fingerprint(const CSettingsSerializer& settings, const DataTable& table) {
     std::uint32_t hash = 2166136261u;  // FNV-1a
     const auto add = [&hash](const void* data, std::size_t size) {
         for (std::size_t k = 0; k < size; ++k)
             hash = (hash ^ static_cast<const std::uint8_t*>(data)[k]) * 16777619u;
     };
-    add(&e.settings, sizeof e.settings);
-    for (const std::vector<float>& row : e.rows) add(row.data(), row.size() * sizeof(float));
+    add(&settings, sizeof settings);
+    for (const DataRow& row : table) {
+        const std::uint32_t size = static_cast<std::uint32_t>(row.size());
+        add(&size, sizeof size);
+        add(row.data(), row.size() * sizeof(float));
+    }
     return hash;
 }
 
 // Prepares this island's part of the run; true when every island could, with the same settings
 // and data. The constants come from the run's seed, the same on every island, so that a migrant
 // reads the same constants everywhere; the island's other draws come from the seed plus its number.
-bool PrepareIsland(IslandLink& link, const std::string& directory, const RunOptions& options) {
+bool PrepareIsland(IslandLink& link, const std::string& directory, const RunOptions& options,
+                   GenerationMeeting& meeting) {
     const std::uint32_t seed =
         link.FirstIslands(options.seed.value_or(static_cast<std::uint32_t>(SecondsNow())));
     bool ready = false;
+    CSettingsSerializer run{};
     try {
-        CSettingsSerializer run;
         if (LoadRun(directory, options, run)) {
-            Engine().Initialise(Reporter(), run, dataTable, seed);
-            Engine().seed = seed + static_cast<std::uint32_t>(link.Island());
-            Engine().CreateGenerators();
+            Engine().Initialise(Reporter(), run, dataTable,
+                                {seed + static_cast<std::uint32_t>(link.Island()), seed, &meeting});
             ready = true;
         }
     } catch (const std::exception& error) {
@@ -78,7 +83,7 @@ bool PrepareIsland(IslandLink& link, const std::string& directory, const RunOpti
         if (ready) PrintLine("Another island could not start.");
         return false;
     }
-    const std::uint32_t fingerprint = Fingerprint(Engine());
+    const std::uint32_t fingerprint = Fingerprint(run, dataTable);
     if (link.AnyIsland(link.FirstIslands(fingerprint) != fingerprint)) {
         PrintLine("The islands do not have the same settings and data.");
         return false;
@@ -100,17 +105,15 @@ int EndOfRun(int signal) {
 // One island of an island run, started and waited for.
 int LearnOnIsland(IslandLink& link, const std::string& directory, const RunOptions& options) {
     IslandOutput output(link.Island());
-    if (!PrepareIsland(link, directory, options)) {
+    IslandMeeting meeting(link, *options.islands);
+    if (!PrepareIsland(link, directory, options, meeting)) {
         output.CouldNotStart();
         return 1;
     }
     output.Started();
-    IslandMeeting meeting(link, *options.islands);
-    Engine().meeting = &meeting;
     Reporter().SetOutputDirectory(directory);
     Engine().Start();
     const int signal = WaitForStopSignal([] { Engine().Wait(); }, StopLearning);
-    Engine().meeting = nullptr;
     // The other islands would wait for this one at the next meeting.
     if (Reporter().RunHasFailed()) link.Abort(1);
     return EndOfRun(signal);
@@ -138,7 +141,7 @@ bool StartLearning(const std::string& directory, const RunOptions& options) {
     StopLearning();
     CSettingsSerializer run;
     if (!LoadRun(directory, options, run)) return false;
-    Engine().Initialise(Reporter(), run, dataTable, options.seed);
+    Engine().Initialise(Reporter(), run, dataTable, {options.seed, std::nullopt, nullptr});
     Reporter().SetOutputDirectory(directory);
     Engine().Start();
     return true;

@@ -40,8 +40,6 @@ void Compile(benchmark::State& state) {
 }
 
 void RunRow(benchmark::State& state) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     const std::vector<std::uint8_t> program =
         TypicalProgram(static_cast<std::int32_t>(state.range(0)), static_cast<int>(state.range(1)));
     CodeBuffer buffer;

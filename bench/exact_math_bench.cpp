@@ -27,8 +27,8 @@ std::vector<float> Arguments(HelperIndex helper) {
 
 template <class Apply>
 void Run(benchmark::State& state, Apply apply) {
-    const ExactFunction& f = kExactFunctions[state.range(0)];
-    const std::vector<float> in = Arguments(f.helper);
+    const Helper& f = kHelpers[state.range(0)];
+    const std::vector<float> in = Arguments(IndexOfHelper(f));
     std::vector<float> out(kValues);
     for (auto _ : state) {
         apply(f, in.data(), out.data());
@@ -42,19 +42,19 @@ void Run(benchmark::State& state, Apply apply) {
 }
 
 void Library(benchmark::State& state) {
-    Run(state, [](const ExactFunction& f, const float* in, float* out) {
+    Run(state, [](const Helper& f, const float* in, float* out) {
         for (std::size_t i = 0; i < kValues; ++i) out[i] = RoundThroughDouble(f.library(in[i]));
     });
 }
 
 void Scalar(benchmark::State& state) {
-    Run(state, [](const ExactFunction& f, const float* in, float* out) {
-        for (std::size_t i = 0; i < kValues; ++i) out[i] = f.scalar(in[i]);
+    Run(state, [](const Helper& f, const float* in, float* out) {
+        for (std::size_t i = 0; i < kValues; ++i) out[i] = f.compute(in[i]);
     });
 }
 
 void Block(benchmark::State& state) {
-    Run(state, [](const ExactFunction& f, const float* in, float* out) { f.block(in, out, kValues); });
+    Run(state, [](const Helper& f, const float* in, float* out) { f.block(in, out, kValues); });
 }
 
 BENCHMARK(Library)->DenseRange(kExp, kTan);

@@ -63,22 +63,22 @@ struct Counts {
 constexpr std::uint64_t kSlice = std::uint64_t{1} << 16;
 constexpr std::uint64_t kSlices = (std::uint64_t{1} << 32) / kSlice;
 
-void CheckSlice(const ExactFunction& f, std::uint64_t slice, std::vector<float>& in, std::vector<float>& out,
+void CheckSlice(const Helper& f, std::uint64_t slice, std::vector<float>& in, std::vector<float>& out,
                 Counts& counts) {
     for (std::uint64_t i = 0; i < kSlice; ++i) {
         const std::uint32_t bits = static_cast<std::uint32_t>(slice * kSlice + i);
         std::memcpy(&in[i], &bits, sizeof bits);
     }
-    ApplyHelperBlock(f.helper, in.data(), out.data(), kSlice);
+    f.block(in.data(), out.data(), kSlice);
     for (std::uint64_t i = 0; i < kSlice; ++i) {
         const float x = in[i];
         const double exact = f.library(static_cast<double>(x));
         const std::uint32_t expected = Bits(RoundThroughDouble(exact));
         float fast;
-        const bool proven = ExactFastPath(f.helper, x, fast);
+        const bool proven = ExactFastPath(IndexOfHelper(f), x, fast);
         ++counts.checked;
         counts.proven += proven;
-        counts.scalarWrong += Bits(f.scalar(x)) != expected;
+        counts.scalarWrong += Bits(f.compute(x)) != expected;
         counts.blockWrong += Bits(out[i]) != expected;
         const bool normalFloat = std::fabs(exact) >= 0x1p-126 && std::fabs(exact) < 0x1p127;
         if (!proven && normalFloat && DistanceToTie(exact) < kNearTie) {
@@ -87,7 +87,7 @@ void CheckSlice(const ExactFunction& f, std::uint64_t slice, std::vector<float>&
     }
 }
 
-Counts CheckAll(const ExactFunction& f, unsigned threads) {
+Counts CheckAll(const Helper& f, unsigned threads) {
     std::atomic<std::uint64_t> next{0};
     std::mutex mutex;
     Counts total;
@@ -106,7 +106,7 @@ Counts CheckAll(const ExactFunction& f, unsigned threads) {
 }
 
 // The nearest to a boundary, then an even spread over the rest.
-void WriteHard(std::ofstream& file, const ExactFunction& f, std::vector<HardCase> hard) {
+void WriteHard(std::ofstream& file, const Helper& f, std::vector<HardCase> hard) {
     constexpr std::size_t kNearest = 24, kSpread = 24;
     std::sort(hard.begin(), hard.end(), [](const HardCase& a, const HardCase& b) {
         return a.distance < b.distance || (a.distance == b.distance && a.bits < b.bits);
@@ -143,7 +143,7 @@ const char* InstructionSet() {
 int main(int argc, char** argv) {
     unsigned threads = 2;
     std::string hardPath;
-    std::vector<const ExactFunction*> chosen;
+    std::vector<const Helper*> chosen;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--threads" && i + 1 < argc) {
@@ -151,9 +151,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--hard" && i + 1 < argc) {
             hardPath = argv[++i];
         } else {
-            const auto f = std::find_if(std::begin(kExactFunctions), std::end(kExactFunctions),
-                                        [&](const ExactFunction& g) { return arg == g.name; });
-            if (f == std::end(kExactFunctions)) {
+            const auto f = std::find_if(kHelpers, kHelpers + kLibraryHelpers,
+                                        [&](const Helper& g) { return arg == g.name; });
+            if (f == kHelpers + kLibraryHelpers) {
                 std::fprintf(stderr,
                              "usage: exact_math_check [exp log sin cos tan] [--threads N] [--hard FILE]\n");
                 return 2;
@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
         }
     }
     if (chosen.empty()) {
-        for (const ExactFunction& f : kExactFunctions) chosen.push_back(&f);
+        for (int h = 0; h < kLibraryHelpers; ++h) chosen.push_back(&kHelpers[h]);
     }
     std::ofstream hardFile;
     if (!hardPath.empty()) hardFile.open(hardPath);
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
     std::printf("block forms built for %s\n", InstructionSet());
     std::printf(
         "function     checked      proven   fallbacks  near tie  scalar wrong  block wrong  seconds\n");
-    for (const ExactFunction* f : chosen) {
+    for (const Helper* f : chosen) {
         const auto start = std::chrono::steady_clock::now();
         const Counts c = CheckAll(*f, threads);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

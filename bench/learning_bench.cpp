@@ -79,14 +79,14 @@ DataTable StandardData(int rows) {
 }
 
 // An engine ready for generation 0, the same on every call.
-void Prepare(CEngine& engine, UIUpdater& reporter, const CSettingsSerializer& settings, const DataTable& table,
+void Prepare(GepSearch& engine, UIUpdater& /*reporter*/, const CSettingsSerializer& settings, const DataTable& table,
              bool literal) {
-    engine.Initialise(reporter, settings, table);
-    for (std::size_t slot = 0; slot < engine.generators.size(); ++slot)
-        engine.generators[slot]->Seed(static_cast<int>(1000 + slot));
+    engine.Prepare(settings, table, std::nullopt);
+    for (std::size_t slot = 0; slot < engine.slots.size(); ++slot)
+        engine.slots[slot].generator->Seed(static_cast<int>(1000 + slot));
     engine.GenerateConstants();
-    engine.callRows = MakeCallRows(engine.rows, engine.inputCount, engine.constants);
-    engine.literalScoring = literal;
+    engine.problem.callRows = MakeCallRows(engine.problem.rows, engine.problem.inputCount, engine.problem.constants);
+    engine.scoring.literalScoring = literal;
     std::srand(1);
     engine.GenerateRandomPopulation();
 }
@@ -102,17 +102,17 @@ double ThreadSeconds() {
 
 void KernelThroughput(const char* name, std::int32_t functionFlags, int rows) {
     SilentReporter reporter;
-    CEngine engine;
+    GepSearch engine;
     Prepare(engine, reporter, StandardSettings(functionFlags, 1), StandardData(rows), false);
     std::vector<const Program*> programs;
     double instructions = 0;
-    for (const Program& program : engine.population) {
+    for (const Program& program : engine.generation.population) {
         programs.push_back(&program);
         instructions += static_cast<double>(program.size() / 3);
     }
-    FastScorer& scorer = *engine.scorers[0];
+    FastScorer& scorer = engine.slots[0].scorer;
     scorer.useCache = scorer.earlyEnd = false;
-    scorer.Bind(engine.callRows, engine.inputCount, engine.Rules(), nullptr);
+    scorer.Bind(engine.problem.callRows, engine.problem.inputCount, engine.problem.Rules(), nullptr);
     std::vector<float> fitness(programs.size());
     double best = 1e30;
     for (int round = 0; round < 5; ++round) {
@@ -141,27 +141,27 @@ struct GenerationFigures {
 int timedGenerations = 3;
 std::vector<int> coreCounts = {1, 2};
 
-ScoringCounts CountsSoFar(const CEngine& engine) {
+ScoringCounts CountsSoFar(const GepSearch& engine) {
     ScoringCounts all;
-    for (const auto& scorer : engine.scorers) {
-        all.programs += scorer->counts.programs;
-        all.known += scorer->counts.known;
-        all.rows += scorer->counts.rows;
-        all.rowsSkipped += scorer->counts.rowsSkipped;
+    for (const WorkerSlot& slot : engine.slots) {
+        all.programs += slot.scorer.counts.programs;
+        all.known += slot.scorer.counts.known;
+        all.rows += slot.scorer.counts.rows;
+        all.rowsSkipped += slot.scorer.counts.rowsSkipped;
     }
     return all;
 }
 
 // Past generation 0 every core's thread and scorer have run, code memory and buffers grown: so
 // also here, without touching the run's caches, before a generation is timed.
-void WarmUp(CEngine& engine, int cores) {
+void WarmUp(GepSearch& engine, int cores) {
     engine.workers.Run(cores, [&engine](int c) {
         SharedFitnessCache scratch;
-        scratch.Prepare(engine.population.size());
-        FastScorer& scorer = *engine.scorers[static_cast<std::size_t>(c)];
-        scorer.Bind(engine.callRows, engine.inputCount, engine.Rules(), nullptr, &scratch);
+        scratch.Prepare(engine.generation.population.size());
+        FastScorer& scorer = engine.slots[static_cast<std::size_t>(c)].scorer;
+        scorer.Bind(engine.problem.callRows, engine.problem.inputCount, engine.problem.Rules(), nullptr, &scratch);
         std::vector<const Program*> programs;
-        for (const Program& program : engine.population) programs.push_back(&program);
+        for (const Program& program : engine.generation.population) programs.push_back(&program);
         std::vector<float> fitness(programs.size());
         scorer.Score(programs.data(), programs.size(), fitness.data());
     });
@@ -177,17 +177,18 @@ struct Sample {
 // core counts would otherwise evolve apart and time different populations.
 Sample TimeGeneration(int rows, int g, int cores, bool literal) {
     SilentReporter reporter;
-    CEngine engine;
+    GepSearch engine;
+    RunControl control;
     Prepare(engine, reporter, StandardSettings(kStandardMix, 1), StandardData(rows), false);
     for (int k = 0; k < g; ++k)
-        if (RunGeneration(engine, k) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
-    engine.settings.cores = cores;
-    engine.literalScoring = literal;
+        if (RunGeneration(engine, reporter, control, k) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
+    engine.problem.settings.cores = cores;
+    engine.scoring.literalScoring = literal;
     WarmUp(engine, cores);
     const ScoringCounts before = CountsSoFar(engine);
     const Clock::time_point start = Clock::now();
     const double cpuStart = ProcessSeconds();
-    if (RunGeneration(engine, g) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
+    if (RunGeneration(engine, reporter, control, g) != GenerationEnd::Next) std::fprintf(stderr, "the run ended early\n");
     Sample sample{Seconds(start) * 1e3, (ProcessSeconds() - cpuStart) * 1e3, CountsSoFar(engine)};
     sample.counts.programs -= before.programs;
     sample.counts.known -= before.known;

@@ -1,20 +1,22 @@
 #pragma once
-// The numeric helpers that compiled programs call, and the activation tables two of them read.
-// Written only by BuildTanhTable and BuildSigmoidTable, which engine initialisation runs before any
-// thread evaluates a program; afterwards every thread only reads them, without locks.
+// The numeric helpers that compiled programs call, and the activation tables two of them read. The
+// tables always hold the same values: built on first use and never written again, so any thread
+// may read them at any time.
+#include <cstddef>
 
 constexpr int kActivationTableLength = 100;
 
-// tanh on [0, 3): f_f[i] = tanh(i / f_factor), f_d[i] = f_f[i+1] - f_f[i] (f_d[99] stays 0).
-extern float f_factor;
-extern float f_f[kActivationTableLength];
-extern float f_d[kActivationTableLength];
-// The logistic function on [-5, 5): g_f[i] at i/10 - 5, g_d[i] = g_f[i+1] - g_f[i] (g_d[99] stays 0).
-extern float g_f[kActivationTableLength];
-extern float g_d[kActivationTableLength];
+struct ActivationTables {
+    // tanh on [0, 3): f_f[i] = tanh(i / f_factor), f_d[i] = f_f[i+1] - f_f[i] (f_d[99] stays 0).
+    float f_factor;
+    float f_f[kActivationTableLength];
+    float f_d[kActivationTableLength];
+    // The logistic function on [-5, 5): g_f[i] at i/10 - 5, g_d[i] = g_f[i+1] - g_f[i] (g_d[99] stays 0).
+    float g_f[kActivationTableLength];
+    float g_d[kActivationTableLength];
+};
 
-void BuildTanhTable();
-void BuildSigmoidTable();
+const ActivationTables& Activation();
 
 // The helpers that compiled programs call: float in, float out, through the platform's C calling
 // convention. On IA-32 each parks the caller's x87 stack while it computes, since the program's
@@ -38,3 +40,8 @@ float ComputeCos(float x) __asm__("tarvo_compute_cos");
 float ComputeTan(float x) __asm__("tarvo_compute_tan");
 float ComputeSigmoid(float x) __asm__("tarvo_compute_sigmoid");
 float ComputeTanh(float x) __asm__("tarvo_compute_tanh");
+
+// The table interpolations of a block. They run in extended precision, which only the x87 unit
+// has: one value at a time.
+void SigmoidBlock(const float* in, float* out, std::size_t n);
+void TanhBlock(const float* in, float* out, std::size_t n);

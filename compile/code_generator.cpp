@@ -4,6 +4,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "compile/helpers.h"
 #include "compile/native_glue.h"
 #include "compile/x87_encoding.h"
 
@@ -45,11 +46,11 @@ void EmitInstruction(ByteWriter& out, const OpcodeForm& form, std::uint16_t disp
         case Shape::HelperOfInput:
             EmitHelperCallStart(out);
             EmitMemoryForm(out, form.escape, form.digit, reg, displacement);
-            EmitHelperCall(out, form.helper, DepthDuringHelper(form, depth));
+            EmitHelperCall(out, kHelpers[form.helper].call, DepthDuringHelper(form, depth));
             break;
         case Shape::HelperOfTop:
             EmitHelperCallStart(out);
-            EmitHelperCall(out, form.helper, DepthDuringHelper(form, depth));
+            EmitHelperCall(out, kHelpers[form.helper].call, DepthDuringHelper(form, depth));
             break;
         case Shape::Nop:
             out.Byte(0x90);  // nop

@@ -7,7 +7,7 @@
 // Stateless: any thread may call any of these at any time.
 #include <cstddef>
 
-#include "compile/program_analysis.h"
+#include "compile/helpers.h"
 
 float ExactExp(float x);
 float ExactLog(float x);
@@ -22,20 +22,6 @@ void ExactLogBlock(const float* in, float* out, std::size_t n);
 void ExactSinBlock(const float* in, float* out, std::size_t n);
 void ExactCosBlock(const float* in, float* out, std::size_t n);
 void ExactTanBlock(const float* in, float* out, std::size_t n);
-
-// The block form of any helper, the table helpers included.
-void ApplyHelperBlock(HelperIndex helper, const float* in, float* out, std::size_t n);
-
-// The five with their names and the math library's function whose double result, rounded to
-// float, they return: for checks and benchmarks.
-struct ExactFunction {
-    const char* name;
-    HelperIndex helper;
-    float (*scalar)(float);
-    void (*block)(const float* in, float* out, std::size_t n);
-    double (*library)(double);
-};
-extern const ExactFunction kExactFunctions[kTan + 1];
 
 // The host's own computation alone, for the exhaustive check: true, with `value` set, where it
 // proves its value equal to the math library's; false where the helper asks the math library.

@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "compile/activation.h"
 #include "compile/opcodes.h"
 #include "compile/x87_encoding.h"
 
@@ -34,7 +33,7 @@ void Step(LiveProgram& live, const std::uint8_t* instruction, std::uint32_t n, i
     const OpcodeForm& form = FormOf(opcode);
     const std::uint16_t column = ColumnOf(instruction);
     const LiveStep load{StepKind::Column, 0, column, StackFault::None, n};
-    const auto helper = static_cast<std::uint8_t>((opcode - OP_EXP_INPUT) / 2);
+    const std::uint8_t helper = HelperOf(opcode);
     switch (form.shape) {
         case Shape::Load:
             Restart(live, depth == kX87Slots ? Fault(StackFault::Overflow, n) : load);
@@ -155,8 +154,6 @@ LiveProgram AnalyseProgram(const std::vector<std::uint8_t>& program) {
 }
 
 float EvaluateLive(const LiveProgram& live, const float* row) {
-    static float (*const helpers[kHelperCount])(float) = {
-        ComputeExp, ComputeLog, ComputeSin, ComputeCos, ComputeTan, ComputeSigmoid, ComputeTanh};
     long double value = 0;  // x87 extended precision on both targets
     for (const LiveStep& step : live.steps) {
         const long double x = step.kind == StepKind::Nan || step.kind == StepKind::Helper ? 0 : row[step.column];
@@ -167,7 +164,7 @@ float EvaluateLive(const LiveProgram& live, const float* row) {
             case StepKind::Sub: value -= x; break;
             case StepKind::Mul: value *= x; break;
             case StepKind::Div: value /= x; break;
-            case StepKind::Helper: value = helpers[step.helper](static_cast<float>(value)); break;
+            case StepKind::Helper: value = kHelpers[step.helper].compute(static_cast<float>(value)); break;
         }
     }
     return static_cast<float>(value);

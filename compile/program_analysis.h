@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "compile/helpers.h"
+
 enum class StepKind : std::uint8_t {
     Column,  // start: value := the row's float at `column`
     Nan,     // start: value := NaN, from the stack fault `fault` at instruction `instruction`
@@ -25,8 +27,6 @@ enum class StepKind : std::uint8_t {
     Helper,  // value := helper `helper`(float(value)), a float
 };
 
-// Helpers in opcode order: OP_EXP_INPUT / OP_EXP first, OP_TANH_INPUT / OP_TANH last.
-enum HelperIndex : std::uint8_t { kExp, kLog, kSin, kCos, kTan, kSigmoid, kTanh, kHelperCount };
 
 enum class StackFault : std::uint8_t {
     None,

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "compile/exact_math.h"
+#include "compile/helpers.h"
 #include "compile/row_kernel.h"
 #include "compile/x87_encoding.h"
 
@@ -158,6 +158,6 @@ void RowKernel::Run(int slot, const float* rows, std::size_t stride, std::size_t
                 reinterpret_cast<std::uintptr_t>(plan.code.Executable() + piece.entry));
             function(rows, stride * sizeof(float), values, values, count);
         }
-        if (piece.helper >= 0) ApplyHelperBlock(static_cast<HelperIndex>(piece.helper), values, values, count);
+        if (piece.helper >= 0) kHelpers[piece.helper].block(values, values, count);
     }
 }

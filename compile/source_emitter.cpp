@@ -6,6 +6,7 @@
 #include <iomanip>
 #include <sstream>
 
+#include "compile/helpers.h"
 #include "compile/opcodes.h"
 
 namespace {
@@ -55,10 +56,6 @@ const char* const kPopLines[4] = {
     "\t_asm  fmulp st(1),st\n",
     "\t_asm  fdivp st(1),st\n",
 };
-// One helper per opcode pair from OP_EXP_INPUT: even offsets take their input, odd ones the top.
-const char* const kHelpers[7] = {
-    "exp_func", "log_func", "sin_func", "cos_func", "tan_func", "sigmoidal_act_func", "tanh_act_func",
-};
 
 // Longest instruction: a helper of its input with a five-digit displacement, then the reload triple.
 constexpr std::size_t kMaxInstructionText = 256;
@@ -90,7 +87,7 @@ void AppendInstruction(std::string& out, std::uint8_t opcode, const char* reg, u
         if (ofInput) AppendMemoryLine(out, "fld", reg, displacement);
         out += "\t_asm  fstp dword ptr [esp]\n";
         out += "\t_asm  call ";
-        out += kHelpers[(opcode - OP_EXP_INPUT) / 2];
+        out += kHelpers[HelperOf(opcode)].emittedName;
         out += "\n\t_asm  add esp, 4\n";
         out += kReload;
     } else {

@@ -1,5 +1,7 @@
 #include "compile/training_rows.h"
 
+#include "compile/input_window.h"
+
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -7,11 +9,6 @@
 namespace {
 
 constexpr std::int64_t kMaxInputCount = std::numeric_limits<std::int32_t>::max();
-
-struct Window {
-    std::int64_t halfWidth;  // omega
-    std::int64_t offset;     // sigma for Trend, 0 for Filter
-};
 
 // Returns the value count of the first non-empty row, or 0 when every row is empty.
 std::size_t FirstRowSize(const std::vector<std::vector<float>>& dataTable) {
@@ -21,15 +18,6 @@ std::size_t FirstRowSize(const std::vector<std::vector<float>>& dataTable) {
     return 0;
 }
 
-Window CheckedWindow(const CSettingsSerializer& settings, bool trend) {
-    if (settings.omega < 0) throw std::runtime_error("Omega (Width) must not be negative");
-    if (trend && settings.sigma < 0) throw std::runtime_error("Sigma (Offset) must not be negative");
-    if (2 * std::int64_t{settings.omega} + 1 > kMaxInputCount) {
-        throw std::runtime_error("Omega (Width) is too large");
-    }
-    return Window{settings.omega, trend ? settings.sigma : 0};
-}
-
 void CopyUsableRows(const std::vector<std::vector<float>>& dataTable, std::size_t valuesNeeded,
                     std::vector<std::vector<float>>& rows) {
     for (const std::vector<float>& row : dataTable) {
@@ -37,12 +25,11 @@ void CopyUsableRows(const std::vector<std::vector<float>>& dataTable, std::size_
     }
 }
 
-void BuildWindows(const std::vector<std::vector<float>>& dataTable, Window window, std::size_t k,
+void BuildWindows(const std::vector<std::vector<float>>& dataTable, InputWindow window, std::size_t k,
                   std::vector<std::vector<float>>& rows) {
-    const std::int64_t n = static_cast<std::int64_t>(dataTable.size());
-    const std::int64_t count = n - 2 * (window.halfWidth + window.offset);
+    const std::int64_t count = window.Count(dataTable.size());
     if (count <= 0) return;
-    const std::size_t width = static_cast<std::size_t>(2 * window.halfWidth + 1);
+    const std::size_t width = static_cast<std::size_t>(window.Width());
     // unusableBefore[r]: unusable rows among data rows 0 .. r-1, so a window is checked in constant time.
     std::vector<std::size_t> unusableBefore(dataTable.size() + 1, 0);
     for (std::size_t r = 0; r < dataTable.size(); ++r) {
@@ -50,7 +37,7 @@ void BuildWindows(const std::vector<std::vector<float>>& dataTable, Window windo
     }
     rows.reserve(static_cast<std::size_t>(count));
     for (std::size_t first = 0; first < static_cast<std::size_t>(count); ++first) {
-        const std::size_t target = first + static_cast<std::size_t>(window.halfWidth + window.offset);
+        const std::size_t target = window.TargetRow(first);
         const bool windowUsable = unusableBefore[first + width] == unusableBefore[first];
         if (!windowUsable || dataTable[target].size() <= k) continue;
         std::vector<float> row;
@@ -69,19 +56,17 @@ void BuildWindows(const std::vector<std::vector<float>>& dataTable, Window windo
 void PrepareTrainingRows(const std::vector<std::vector<float>>& dataTable,
                          const CSettingsSerializer& settings, std::vector<std::vector<float>>& rows,
                          std::int32_t& inputCount) {
-    const bool filter = (settings.type & Filter) != 0;
-    const bool trend = !filter && (settings.type & Trend) != 0;
     const std::size_t firstSize = FirstRowSize(dataTable);
-    if (!filter && !trend) {
+    if (!TakesWindows(settings)) {
         rows.clear();
         if (firstSize == 0) return;
         inputCount = static_cast<std::int32_t>(firstSize - 1);
         CopyUsableRows(dataTable, firstSize, rows);
         return;
     }
-    const Window window = CheckedWindow(settings, trend);
+    const InputWindow window = WindowOf(settings);
     const std::size_t k = firstSize == 0 ? 0 : firstSize - 1;
-    const std::int64_t width = 2 * window.halfWidth + 1;
+    const std::int64_t width = window.Width();
     // inputCount = W * K must fit its 32 bits.
     if (k > static_cast<std::size_t>(kMaxInputCount / width)) {
         throw std::runtime_error("Omega (Width) is too large");

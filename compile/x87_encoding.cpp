@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "compile/activation.h"
+#include "compile/helpers.h"
 #include "compile/opcodes.h"
 
 namespace {
@@ -14,31 +14,31 @@ using S = Shape;
 // "call" stands for the target's helper-call code around the call (native_glue_*.cpp).
 // clang-format off
 const OpcodeForm kOpcodeForms[OP_NOP + 1] = {
-    // shape           m32fp     pop form      helper             opcode bytes        mnemonic
-    {S::Load,          0xD9, 0,  {},           nullptr},         //  0 D9 /0        fld m32fp
-    {S::Arithmetic,    0xD8, 0,  {},           nullptr},         //  1 D8 /0        fadd m32fp
-    {S::Arithmetic,    0xD8, 4,  {},           nullptr},         //  2 D8 /4        fsub m32fp
-    {S::Arithmetic,    0xD8, 1,  {},           nullptr},         //  3 D8 /1        fmul m32fp
-    {S::Arithmetic,    0xD8, 6,  {},           nullptr},         //  4 D8 /6        fdiv m32fp
-    {S::LoadThenPop,   0xD9, 0,  {0xDE, 0xC1}, nullptr},         //  5 D9 /0, DE C1 fld m32fp; faddp st(1),st
-    {S::LoadThenPop,   0xD9, 0,  {0xDE, 0xE9}, nullptr},         //  6 D9 /0, DE E9 fld m32fp; fsubp st(1),st
-    {S::LoadThenPop,   0xD9, 0,  {0xDE, 0xC9}, nullptr},         //  7 D9 /0, DE C9 fld m32fp; fmulp st(1),st
-    {S::LoadThenPop,   0xD9, 0,  {0xDE, 0xF9}, nullptr},         //  8 D9 /0, DE F9 fld m32fp; fdivp st(1),st
-    {S::HelperOfInput, 0xD9, 0,  {},           exp_func},        //  9 D9 /0, call  fld m32fp; call
-    {S::HelperOfTop,   0, 0,     {},           exp_func},        // 10 call         call
-    {S::HelperOfInput, 0xD9, 0,  {},           log_func},        // 11 D9 /0, call  fld m32fp; call
-    {S::HelperOfTop,   0, 0,     {},           log_func},        // 12 call         call
-    {S::HelperOfInput, 0xD9, 0,  {},           sin_func},        // 13 D9 /0, call  fld m32fp; call
-    {S::HelperOfTop,   0, 0,     {},           sin_func},        // 14 call         call
-    {S::HelperOfInput, 0xD9, 0,  {},           cos_func},        // 15 D9 /0, call  fld m32fp; call
-    {S::HelperOfTop,   0, 0,     {},           cos_func},        // 16 call         call
-    {S::HelperOfInput, 0xD9, 0,  {},           tan_func},        // 17 D9 /0, call  fld m32fp; call
-    {S::HelperOfTop,   0, 0,     {},           tan_func},        // 18 call         call
-    {S::HelperOfInput, 0xD9, 0,  {},           sigmoidal_act_func},// 19 D9 /0, call  fld m32fp; call
-    {S::HelperOfTop,   0, 0,     {},           sigmoidal_act_func},// 20 call         call
-    {S::HelperOfInput, 0xD9, 0,  {},           tanh_act_func},   // 21 D9 /0, call  fld m32fp; call
-    {S::HelperOfTop,   0, 0,     {},           tanh_act_func},   // 22 call         call
-    {S::Nop,           0, 0,     {},           nullptr},         // 23 90           nop
+    // shape           m32fp     pop form      helper    opcode bytes        mnemonic
+    {S::Load,          0xD9, 0,  {},           0},             //  0 D9 /0        fld m32fp
+    {S::Arithmetic,    0xD8, 0,  {},           0},             //  1 D8 /0        fadd m32fp
+    {S::Arithmetic,    0xD8, 4,  {},           0},             //  2 D8 /4        fsub m32fp
+    {S::Arithmetic,    0xD8, 1,  {},           0},             //  3 D8 /1        fmul m32fp
+    {S::Arithmetic,    0xD8, 6,  {},           0},             //  4 D8 /6        fdiv m32fp
+    {S::LoadThenPop,   0xD9, 0,  {0xDE, 0xC1}, 0},             //  5 D9 /0, DE C1 fld m32fp; faddp st(1),st
+    {S::LoadThenPop,   0xD9, 0,  {0xDE, 0xE9}, 0},             //  6 D9 /0, DE E9 fld m32fp; fsubp st(1),st
+    {S::LoadThenPop,   0xD9, 0,  {0xDE, 0xC9}, 0},             //  7 D9 /0, DE C9 fld m32fp; fmulp st(1),st
+    {S::LoadThenPop,   0xD9, 0,  {0xDE, 0xF9}, 0},             //  8 D9 /0, DE F9 fld m32fp; fdivp st(1),st
+    {S::HelperOfInput, 0xD9, 0,  {},           kExp},          //  9 D9 /0, call  fld m32fp; call
+    {S::HelperOfTop,   0, 0,     {},           kExp},          // 10 call         call
+    {S::HelperOfInput, 0xD9, 0,  {},           kLog},          // 11 D9 /0, call  fld m32fp; call
+    {S::HelperOfTop,   0, 0,     {},           kLog},          // 12 call         call
+    {S::HelperOfInput, 0xD9, 0,  {},           kSin},          // 13 D9 /0, call  fld m32fp; call
+    {S::HelperOfTop,   0, 0,     {},           kSin},          // 14 call         call
+    {S::HelperOfInput, 0xD9, 0,  {},           kCos},          // 15 D9 /0, call  fld m32fp; call
+    {S::HelperOfTop,   0, 0,     {},           kCos},          // 16 call         call
+    {S::HelperOfInput, 0xD9, 0,  {},           kTan},          // 17 D9 /0, call  fld m32fp; call
+    {S::HelperOfTop,   0, 0,     {},           kTan},          // 18 call         call
+    {S::HelperOfInput, 0xD9, 0,  {},           kSigmoid},      // 19 D9 /0, call  fld m32fp; call
+    {S::HelperOfTop,   0, 0,     {},           kSigmoid},      // 20 call         call
+    {S::HelperOfInput, 0xD9, 0,  {},           kTanh},         // 21 D9 /0, call  fld m32fp; call
+    {S::HelperOfTop,   0, 0,     {},           kTanh},         // 22 call         call
+    {S::Nop,           0, 0,     {},           0},             // 23 90           nop
 };
 // clang-format on
 

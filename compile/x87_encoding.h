@@ -53,7 +53,7 @@ struct OpcodeForm {
     std::uint8_t escape;    // first byte of the m32fp form
     std::uint8_t digit;     // its /digit, the ModRM reg field
     std::uint8_t pop[2];    // LoadThenPop: the pop form
-    HelperFunction helper;  // HelperOfInput, HelperOfTop
+    std::uint8_t helper;    // HelperOfInput, HelperOfTop: its row of kHelpers
 };
 
 // By opcode byte 0..23; anything above is a nop.

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/gep_search.h"
 
 // The tournament data percentage truncated toward zero; the settings check keeps it within
 // 0 .. kMaximumPercent, and anything outside (or NaN) is taken as the nearer end.
@@ -50,3 +50,26 @@ struct Winners {
     std::size_t runnerUp = 1;
 };
 Winners PickWinners(const std::vector<float>& scores);
+
+// What one breeding worker reads, all of it unchanged while the workers run.
+struct BreedingInput {
+    const GepProblem& problem;
+    const GepGeneration& generation;
+    const CallRows& tournamentRows;
+    bool literalScoring;
+    SharedFitnessCache* learned;  // what the phase's scorers share, or null: the slot's scorer learns alone
+};
+
+// One breeding worker on its own slot: builds its selection table, runs its tournaments and hands
+// each tournament's winner and runner-up to AppendWinners. Ticks every 25 tournaments and ends at
+// the first tournament that finds a stop requested.
+void Breed(const BreedingInput& input, WorkerSlot& slot, BreedingResults& results,
+           const RunControl& control, UIUpdater& reporter);
+
+// Where a worker's winners go: straight to the next population as workers finish tournaments, or,
+// in a seeded run, to the slot's own list, which MergeWinners appends after the join in slot order.
+void AppendWinners(BreedingResults& results, WorkerSlot& slot, bool seeded, const Program& winner,
+                   const Program& runnerUp);
+void MergeWinners(BreedingResults& results, std::vector<WorkerSlot>& slots);
+// Empties `programs`, keeping their storage for the winners of later generations.
+void RecyclePrograms(BreedingResults& results, Population& programs);

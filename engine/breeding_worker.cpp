@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "engine/breeding.h"
+#include "engine/fitness.h"
 
 namespace {
 
@@ -13,51 +14,59 @@ struct Scratch {
 };
 
 // Each child's fitness on the tournament rows, taken evaluationRounds times.
-void ScoreChildren(CEngine& e, int core, const CallRows& tournamentRows, std::uint64_t evaluationRounds,
-                   Scratch& s) {
+void ScoreChildren(const BreedingInput& input, WorkerSlot& slot, std::uint64_t evaluationRounds, Scratch& s) {
     if (evaluationRounds == 0) {
         std::fill(s.scores.begin(), s.scores.end(), 0.0f);
         return;
     }
-    if (e.literalScoring) {
+    if (input.literalScoring) {
+        const FitnessRules rules = input.problem.Rules();
         for (std::size_t k = 0; k < s.children.size(); ++k) {
-            Compile(e.codeBuffers[static_cast<std::size_t>(core)], s.children[k]);
-            s.scores[k] = e.EvaluateFitness(core, tournamentRows);
+            Compile(slot.codeBuffer, s.children[k]);
+            s.scores[k] = EvaluateFitness(slot.codeBuffer, input.tournamentRows, rules);
         }
     } else {
-        e.scorers[static_cast<std::size_t>(core)]->Score(s.childPointers.data(), s.children.size(), s.scores.data());
+        slot.scorer.Score(s.childPointers.data(), s.children.size(), s.scores.data());
     }
-    RepeatedSums& sums = e.repeatedSums[static_cast<std::size_t>(core)];
-    for (float& score : s.scores) score = sums.Of(score, evaluationRounds);
+    for (float& score : s.scores) score = slot.repeatedSums.Of(score, evaluationRounds);
+}
+
+std::vector<std::int32_t> SelectionTable(const GepGeneration& g, std::int32_t size) {
+    const float mean = g.fitnessSum / static_cast<float>(g.fitnessCount);
+    std::vector<std::int32_t> table(static_cast<std::size_t>(std::max(size, 0)));
+    BuildSelectionTable(g.fitnessIndex, SelectionWeights(mean, g.maxFitness, g.bestFitness), mean, table);
+    return table;
 }
 
 }  // namespace
 
-void CEngine::Breed(int core, const CallRows& tournamentRows) {
-    TRandom& random = *generators[static_cast<std::size_t>(core)];
+void Breed(const BreedingInput& input, WorkerSlot& slot, BreedingResults& results,
+           const RunControl& control, UIUpdater& reporter) {
+    const GepProblem& problem = input.problem;
+    const CSettingsSerializer& settings = problem.settings;
+    const Population& population = input.generation.population;
+    TRandom& random = *slot.generator;
     const std::int32_t n = settings.population;
     const std::int32_t tournaments = n / (2 * settings.cores);
     const std::int32_t pairs = settings.tournamentSize / 2;
     const std::uint64_t evaluationRounds =
-        rows.size() * TruncatedPercent(settings.tournamentDataPercent) / 100;
-    const int operandCount = inputCount + settings.dummyInputs;
-    const std::size_t poolSize = opcodePool.size();
+        problem.rows.size() * TruncatedPercent(settings.tournamentDataPercent) / 100;
+    const int operandCount = problem.OperandCount();
+    const std::size_t poolSize = problem.opcodePool.size();
 
-    const float mean = fitnessSum / static_cast<float>(fitnessCount);
-    std::vector<std::int32_t> selectionTable(static_cast<std::size_t>(std::max(n, 0)));
-    BuildSelectionTable(fitnessIndex, SelectionWeights(mean, maxFitness, bestFitness), mean, selectionTable);
+    const std::vector<std::int32_t> selectionTable = SelectionTable(input.generation, n);
     if (selectionTable.empty()) return;
 
     Scratch s;
     s.children.resize(2 * static_cast<std::size_t>(pairs));
     s.scores.resize(s.children.size());
     for (const Program& child : s.children) s.childPointers.push_back(&child);
-    FastScorer& scorer = *scorers[static_cast<std::size_t>(core)];
-    if (!literalScoring) scorer.Bind(tournamentRows, inputCount, Rules(), nullptr, breedingFitness);
+    if (!input.literalScoring)
+        slot.scorer.Bind(input.tournamentRows, problem.inputCount, problem.Rules(), nullptr, input.learned);
     for (std::int32_t t = 0; t < tournaments; ++t) {
-        if (t % 25 == 0) reporter->Tick();
-        if (StopRequested()) {
-            reporter->EngineStopped();
+        if (t % 25 == 0) reporter.Tick();
+        if (control.StopRequested()) {
+            reporter.EngineStopped();
             return;
         }
         for (std::int32_t pair = 0; pair < pairs; ++pair) {
@@ -77,12 +86,12 @@ void CEngine::Breed(int core, const CallRows& tournamentRows) {
                 Duplicate(random, settings.mutationPercent, poolSize, child1);
                 Duplicate(random, settings.mutationPercent, poolSize, child2);
             }
-            CRandStream& rand = randStreams[static_cast<std::size_t>(core)];
-            MutateFirstChild(random, rand, settings.mutationPercent, child1, operandCount, opcodePool);
-            MutateSecondChild(random, rand, settings.mutationPercent, child2, operandCount, opcodePool);
+            MutateFirstChild(random, slot.rand, settings.mutationPercent, child1, operandCount, problem.opcodePool);
+            MutateSecondChild(random, slot.rand, settings.mutationPercent, child2, operandCount, problem.opcodePool);
         }
-        ScoreChildren(*this, core, tournamentRows, evaluationRounds, s);
+        ScoreChildren(input, slot, evaluationRounds, s);
         const Winners winners = PickWinners(s.scores);
-        AppendWinners(core, s.children[winners.winner], s.children[winners.runnerUp]);
+        AppendWinners(results, slot, problem.seed.has_value(), s.children[winners.winner],
+                      s.children[winners.runnerUp]);
     }
 }

@@ -1,117 +1,124 @@
 #include <algorithm>
 #include <atomic>
-#include <exception>
 
 #include "compile/source_emitter.h"
 #include "engine/breeding.h"
-#include "engine/engine.h"
+#include "engine/fitness.h"
+#include "engine/gep_search.h"
 
 namespace {
 
 enum class Scored { AllScored, PerfectFit, Stopped };
 
-void ResetStatistics(CEngine& e) {
-    e.fitnessCount = 0;
-    e.bestFitness = e.settings.worstFitness;
-    e.maxFitness = 0;
-    e.fitnessSum = 0;
-    e.fitnessIndex.clear();
+void ResetStatistics(GepGeneration& g, float worstFitness) {
+    g.fitnessCount = 0;
+    g.bestFitness = worstFitness;
+    g.maxFitness = 0;
+    g.fitnessSum = 0;
+    g.fitnessIndex.clear();
 }
 
 // The literal way: program after program compiled into slot 0 and run row by row.
-float LiteralFitness(CEngine& e, std::size_t p) {
-    Compile(e.codeBuffers[0], e.population[p]);
-    return e.EvaluateFitness(0, e.callRows);
+float LiteralFitness(GepSearch& s, std::size_t p) {
+    Compile(s.slots[0].codeBuffer, s.generation.population[p]);
+    return EvaluateFitness(s.slots[0].codeBuffer, s.problem.callRows, s.problem.Rules());
 }
 
 // Every program's fitness, spread over the cores in chunks; false when a stop cut it short. What
 // the scorers learn joins the run's known fitnesses afterwards.
-bool ComputeFitnesses(CEngine& e, std::vector<float>& fitness) {
+bool ComputeFitnesses(GepSearch& s, const RunControl& control, std::vector<float>& fitness) {
     constexpr std::size_t kChunk = 32;
-    const std::size_t count = e.population.size();
+    const Population& population = s.generation.population;
+    const std::size_t count = population.size();
     fitness.assign(count, 0.0f);
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stopped{false};
-    const int cores = std::clamp(e.settings.cores, 1, static_cast<int>(e.scorers.size()));
-    e.scoredFitness.Prepare(count);
-    e.workers.Run(cores, [&](int c) {
-        FastScorer& scorer = *e.scorers[static_cast<std::size_t>(c)];
-        scorer.Bind(e.callRows, e.inputCount, e.Rules(), &e.knownFitness, &e.scoredFitness);
+    const int cores = std::clamp(s.problem.settings.cores, 1, static_cast<int>(s.slots.size()));
+    s.scoring.scoredFitness.Prepare(count);
+    s.workers.Run(cores, [&](int c) {
+        FastScorer& scorer = s.slots[static_cast<std::size_t>(c)].scorer;
+        scorer.Bind(s.problem.callRows, s.problem.inputCount, s.problem.Rules(), &s.scoring.knownFitness,
+                    &s.scoring.scoredFitness);
         const Program* programs[kChunk];
         for (std::size_t first; (first = next.fetch_add(kChunk)) < count;) {
-            if (e.StopRequested()) {
+            if (control.StopRequested()) {
                 stopped = true;
                 return;
             }
             const std::size_t n = std::min(kChunk, count - first);
-            for (std::size_t i = 0; i < n; ++i) programs[i] = &e.population[first + i];
+            for (std::size_t i = 0; i < n; ++i) programs[i] = &population[first + i];
             scorer.Score(programs, n, fitness.data() + first);
         }
     });
-    e.knownFitness.TakeFrom(e.scoredFitness.Unlocked());
+    s.scoring.knownFitness.TakeFrom(s.scoring.scoredFitness.Unlocked());
     return !stopped;
 }
 
 // Takes the generation's fitnesses in population order, reporting each new best.
-Scored ScorePopulation(CEngine& e, int generation) {
-    std::vector<float>& fitness = e.populationFitness;
-    if (!e.literalScoring && !ComputeFitnesses(e, fitness)) return Scored::Stopped;
-    for (std::size_t p = 0; p < e.population.size(); ++p) {
-        if (e.StopRequested()) return Scored::Stopped;
-        const float w = e.literalScoring ? LiteralFitness(e, p) : fitness[p];
-        if (!(w < e.settings.worstFitness)) continue;
-        if (w > e.maxFitness) e.maxFitness = w;
-        if (w < e.bestFitness) {
-            e.bestFitness = w;
-            e.bestProgram = e.population[p];
-            if (!e.meeting)
-                e.reporter->NewBestFit(EmitSource(e.bestProgram, e.sampleInputs, e.sampleTarget,
-                                                  e.helperSource, e.activationSource),
-                                       generation, w);
-            if (e.bestFitness == 0) return Scored::PerfectFit;
+Scored ScorePopulation(GepSearch& s, UIUpdater& reporter, const RunControl& control, int g) {
+    GepGeneration& gen = s.generation;
+    const GepProblem& problem = s.problem;
+    const bool literal = s.scoring.literalScoring;
+    if (!literal && !ComputeFitnesses(s, control, gen.populationFitness)) return Scored::Stopped;
+    for (std::size_t p = 0; p < gen.population.size(); ++p) {
+        if (control.StopRequested()) return Scored::Stopped;
+        const float w = literal ? LiteralFitness(s, p) : gen.populationFitness[p];
+        if (!(w < problem.settings.worstFitness)) continue;
+        if (w > gen.maxFitness) gen.maxFitness = w;
+        if (w < gen.bestFitness) {
+            gen.bestFitness = w;
+            gen.bestProgram = gen.population[p];
+            if (!s.meeting)
+                reporter.NewBestFit(EmitSource(gen.bestProgram, gen.sampleInputs, gen.sampleTarget,
+                                               problem.helperSource, problem.activationSource),
+                                    g, w);
+            if (gen.bestFitness == 0) return Scored::PerfectFit;
         }
-        e.fitnessSum += w;
-        e.fitnessCount += 1;
-        e.fitnessIndex.insert({w, static_cast<std::int32_t>(p)});
+        gen.fitnessSum += w;
+        gen.fitnessCount += 1;
+        gen.fitnessIndex.insert({w, static_cast<std::int32_t>(p)});
     }
     return Scored::AllScored;
 }
 
 // (rows x percent) / 100 + 1 rows drawn with slot 0; none from an empty row set.
-CallRows DrawTournamentRows(CEngine& e) {
+CallRows DrawTournamentRows(GepSearch& s) {
+    const Rows& rows = s.problem.rows;
     std::vector<std::size_t> picks;
-    if (!e.rows.empty()) {
-        const std::uint64_t count =
-            e.rows.size() * TruncatedPercent(e.settings.tournamentDataPercent) / 100 + 1;
-        const int last = static_cast<int>(e.rows.size()) - 1;
-        picks.reserve(count);
+    if (!rows.empty()) {
+        const std::uint64_t count = rows.size() * TruncatedPercent(s.problem.settings.tournamentDataPercent) / 100 + 1;
+        const int last = static_cast<int>(rows.size()) - 1;
+        picks.reserve(static_cast<std::size_t>(count));  // the settings check bounded it by memory
         for (std::uint64_t k = 0; k < count; ++k)
-            picks.push_back(static_cast<std::size_t>(e.generators[0]->NextInt(0, last)));
+            picks.push_back(static_cast<std::size_t>(s.Generator(0).NextInt(0, last)));
     }
-    return PickCallRows(e.callRows, picks);
+    return PickCallRows(s.problem.callRows, picks);
 }
 
 // Every child of a breeding phase, or as many as the cache holds.
-std::size_t ChildrenOfAPhase(const CSettingsSerializer& s) {
-    const std::uint64_t cores = static_cast<std::uint64_t>(std::max(s.cores, 1));
-    const std::uint64_t tournaments = static_cast<std::uint64_t>(std::max(s.population, 0)) / (2 * cores);
-    const std::uint64_t children = static_cast<std::uint64_t>(std::max(s.tournamentSize, 0) / 2 * 2);
+std::size_t ChildrenOfAPhase(const CSettingsSerializer& settings) {
+    const std::uint64_t cores = static_cast<std::uint64_t>(std::max(settings.cores, 1));
+    const std::uint64_t tournaments = static_cast<std::uint64_t>(std::max(settings.population, 0)) / (2 * cores);
+    const std::uint64_t children = static_cast<std::uint64_t>(std::max(settings.tournamentSize, 0) / 2 * 2);
     return static_cast<std::size_t>(
         std::min<std::uint64_t>(cores * tournaments * children, FitnessCache::kMaxEntries));
 }
 
-void RunBreedingWorkers(CEngine& e, const CallRows& tournamentRows) {
-    e.tournamentFitness.Prepare(ChildrenOfAPhase(e.settings));
-    e.breedingFitness = &e.tournamentFitness;
-    e.workers.Run(e.settings.cores, [&e, &tournamentRows](int c) { e.Breed(c, tournamentRows); });
-    e.breedingFitness = nullptr;
+void RunBreedingWorkers(GepSearch& s, UIUpdater& reporter, const RunControl& control,
+                        const CallRows& tournamentRows) {
+    s.scoring.tournamentFitness.Prepare(ChildrenOfAPhase(s.problem.settings));
+    const BreedingInput input{s.problem, s.generation, tournamentRows, s.scoring.literalScoring,
+                              &s.scoring.tournamentFitness};
+    s.workers.Run(s.problem.settings.cores, [&](int c) {
+        Breed(input, s.slots[static_cast<std::size_t>(c)], s.results, control, reporter);
+    });
 }
 
 // Scoring with its reports, and how the generation ends unless a meeting decides otherwise.
-GenerationEnd ScoreGeneration(CEngine& e, int g) {
-    if (e.StopRequested()) return GenerationEnd::Stopped;
-    ResetStatistics(e);
-    switch (ScorePopulation(e, g)) {
+GenerationEnd ScoreGeneration(GepSearch& s, UIUpdater& reporter, const RunControl& control, int g) {
+    if (control.StopRequested()) return GenerationEnd::Stopped;
+    ResetStatistics(s.generation, s.problem.settings.worstFitness);
+    switch (ScorePopulation(s, reporter, control, g)) {
         case Scored::Stopped:
             return GenerationEnd::Stopped;
         case Scored::PerfectFit:
@@ -119,69 +126,47 @@ GenerationEnd ScoreGeneration(CEngine& e, int g) {
         case Scored::AllScored:
             break;
     }
-    return g + 1 >= e.settings.generations ? GenerationEnd::Last : GenerationEnd::Next;
-}
-
-// Returns after the run's last report but one: the caller reports EngineStopped unless a perfect
-// fit already did.
-bool RunGenerations(CEngine& e) {
-    for (int g = 0; g < e.settings.generations; ++g) {
-        const GenerationEnd end = RunGeneration(e, g);
-        if (end == GenerationEnd::PerfectFit) return false;
-        if (end != GenerationEnd::Next) return true;
-    }
-    return true;
-}
-
-void Run(CEngine& e) {
-    e.reporter->EngineStarted(e.settings.generations);
-    e.GenerateRandomPopulation();
-    if (!e.rows.empty()) PrepareSample(e.rows, e.constants, e.sampleInputs, e.sampleTarget);
-    if (RunGenerations(e)) e.reporter->EngineStopped();
+    return g + 1 >= s.problem.settings.generations ? GenerationEnd::Last : GenerationEnd::Next;
 }
 
 }  // namespace
 
-GenerationEnd RunGeneration(CEngine& e, int g) {
-    GenerationEnd end = ScoreGeneration(e, g);
-    if (e.meeting) end = e.meeting->AfterScoring(e, g, end);
+GenerationEnd RunGeneration(GepSearch& s, UIUpdater& reporter, const RunControl& control, int g) {
+    GenerationEnd end = ScoreGeneration(s, reporter, control, g);
+    if (s.meeting) end = s.meeting->AfterScoring(s, reporter, g, end);
     switch (end) {
         case GenerationEnd::Stopped:
             return end;
         case GenerationEnd::PerfectFit:
-            e.reporter->GenerationCompleted(g);
-            e.reporter->EngineStopped();
+            reporter.GenerationCompleted(g);
+            reporter.EngineStopped();
             return end;
         case GenerationEnd::Last:
-            e.reporter->GenerationCompleted(g);
+            reporter.GenerationCompleted(g);
             return end;
         case GenerationEnd::Next:
             break;
     }
-    e.reporter->BreedingStarted();
-    RunBreedingWorkers(e, DrawTournamentRows(e));
-    e.MergeWinners();
-    std::swap(e.population, e.nextPopulation);
-    e.RecyclePrograms(e.nextPopulation);
-    e.reporter->BreedingStopped();
-    e.reporter->GenerationCompleted(g);
+    reporter.BreedingStarted();
+    RunBreedingWorkers(s, reporter, control, DrawTournamentRows(s));
+    MergeWinners(s.results, s.slots);
+    std::swap(s.generation.population, s.results.nextPopulation);
+    RecyclePrograms(s.results, s.results.nextPopulation);
+    reporter.BreedingStopped();
+    reporter.GenerationCompleted(g);
     return GenerationEnd::Next;
 }
 
-// Holds runMutex for the whole run and releases it last, whatever happens; a failure is reported
-// on one line and ends the run like a stop.
-int RunCoordinator(CEngine* engine, const std::function<void()>& holdingRunMutex) {
-    runMutex.lock();
-    if (holdingRunMutex) holdingRunMutex();
-    try {
-        Run(*engine);
-    } catch (const std::exception& error) {
-        engine->reporter->RunFailed(error.what());
-        engine->reporter->EngineStopped();
-    } catch (...) {
-        engine->reporter->RunFailed("unknown error");
-        engine->reporter->EngineStopped();
+// Returns after the run's last report: EngineStopped, unless a perfect fit already said it.
+void GepSearch::Run(UIUpdater& reporter, const RunControl& control) {
+    reporter.EngineStarted(problem.settings.generations);
+    GenerateRandomPopulation();
+    if (!problem.rows.empty())
+        PrepareSample(problem.rows, problem.constants, generation.sampleInputs, generation.sampleTarget);
+    for (int g = 0; g < problem.settings.generations; ++g) {
+        const GenerationEnd end = RunGeneration(*this, reporter, control, g);
+        if (end == GenerationEnd::PerfectFit) return;
+        if (end != GenerationEnd::Next) break;
     }
-    runMutex.unlock();
-    return 0;
+    reporter.EngineStopped();
 }

@@ -1,23 +1,34 @@
 #include "engine/engine.h"
 
-boost::mutex runMutex;
-boost::mutex stopMutex;
-boost::mutex resultsMutex;
-std::atomic<bool> stopRequested{false};
+#include <exception>
 
-// Generators and code buffers first, then the populations and rows, then the rest.
-CEngine::~CEngine() {
-    generators.clear();
-    codeBuffers.clear();
-    Population().swap(population);
-    Population().swap(nextPopulation);
-    Rows().swap(rows);
+CEngine::~CEngine() { control.Stop(); }
+
+void CEngine::Initialise(UIUpdater& console, const CSettingsSerializer& current, const DataTable& table,
+                         const RunSetup& setup) {
+    auto prepared = std::make_unique<GepSearch>();
+    prepared->Prepare(current, table, setup.seed, setup.constantsSeed);
+    prepared->meeting = setup.meeting;
+    search = std::move(prepared);
+    reporter = &console;
 }
 
-// A flag rather than a try-lock of stopMutex: a try-lock also fails while another thread is just
-// testing, which would end a run nobody asked to stop.
-bool CEngine::StopRequested() { return stopRequested.load(std::memory_order_acquire); }
-
-FitnessRules CEngine::Rules() const {
-    return {settings.type == Classifier, (settings.functionFlags & Tanh) != 0, settings.worstFitness};
+// A failure inside the run is reported on one line and ends it like a stop.
+void CEngine::Start() {
+    if (!search) return;
+    control.Start([this] {
+        try {
+            search->Run(*reporter, control);
+        } catch (const std::exception& error) {
+            reporter->RunFailed(error.what());
+            reporter->EngineStopped();
+        } catch (...) {
+            reporter->RunFailed("unknown error");
+            reporter->EngineStopped();
+        }
+    });
 }
+
+void CEngine::Stop() { control.Stop(); }
+
+void CEngine::Wait() { control.Wait(); }

@@ -40,14 +40,9 @@ void AccumulateSquares(int active, const float* const* y, const float* target, s
     }
 }
 
-// Misses of a Classifier block: with Tanh the classes are -1 and 1, otherwise 0 and 1.
-std::uint32_t Misses(const float* y, const float* target, std::size_t count, bool tanhClasses) {
-    const float low = tanhClasses ? -1.0f : 0.0f, lowLimit = tanhClasses ? -0.5f : 0.25f;
-    const float highLimit = tanhClasses ? 0.5f : 0.75f;
+std::uint32_t Misses(const float* y, const float* target, std::size_t count, const ClassRule& rule) {
     std::uint32_t misses = 0;
-    for (std::size_t r = 0; r < count; ++r) {
-        misses += (target[r] == low && y[r] > lowLimit) | (target[r] == 1.0f && y[r] < highLimit);
-    }
+    for (std::size_t r = 0; r < count; ++r) misses += rule.Missed(y[r], target[r]) ? 1 : 0;
     return misses;
 }
 
@@ -190,7 +185,7 @@ void FastScorer::Evaluate(std::size_t count) {
             bool nan;
             if (rules_.classifier) {
                 nan = AnyNan(y[a], block);
-                misses[k] += Misses(y[a], targets, block, rules_.tanhClasses);
+                misses[k] += Misses(y[a], targets, block, rules_.classes);
                 sums[k] = static_cast<float>(std::min(misses[k], kMissLimit));
             } else {
                 sums[k] = activeSums[a];

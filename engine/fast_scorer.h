@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "compile/class_rule.h"
 #include "compile/row_kernel.h"
 #include "engine/call_rows.h"
 #include "engine/fitness_cache.h"
@@ -21,7 +22,7 @@ constexpr bool kFastScoring = sizeof(void*) == 8;
 
 struct FitnessRules {
     bool classifier = false;   // settings.type == Classifier
-    bool tanhClasses = false;  // the Tanh function bit: classes -1 and 1 instead of 0 and 1
+    ClassRule classes{};
     float worstFitness = 0;
 };
 

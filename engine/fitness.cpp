@@ -1,35 +1,27 @@
+#include "engine/fitness.h"
+
 #include <cmath>
 
-#include "engine/engine.h"
+#include "engine/gep_search.h"
 
-namespace {
-
-// A miss of a Classifier row: with Tanh the classes are -1 and 1, otherwise 0 and 1.
-bool Missed(float y, float target, bool tanhClasses) {
-    if (tanhClasses) return (target == -1.0f && y > -0.5f) || (target == 1.0f && y < 0.5f);
-    return (target == 0.0f && y > 0.25f) || (target == 1.0f && y < 0.75f);
-}
-
-}  // namespace
-
-// Half the number of misclassified rows (Classifier) or half the sum of squared errors, capped at
-// half of worstFitness; a NaN output on any row scores half of worstFitness at once.
-float CEngine::EvaluateFitness(int core, const CallRows& rowSet) {
-    const CompiledFunction program = codeBuffers[static_cast<std::size_t>(core)].Function();
-    const bool classifier = settings.type == Classifier;
-    const bool tanhClasses = (settings.functionFlags & Tanh) != 0;
+float EvaluateFitness(const CodeBuffer& buffer, const CallRows& rowSet, const FitnessRules& rules) {
+    const CompiledFunction program = buffer.Function();
     float accumulator = 0;
     for (std::size_t i = 0; i < rowSet.size(); ++i) {
         const float y = CallCompiled(program, rowSet.Row(i));
-        if (std::isnan(y)) return settings.worstFitness * 0.5f;
+        if (std::isnan(y)) return rules.worstFitness * 0.5f;
         const float target = rowSet.targets[i];
-        if (classifier) {
-            if (Missed(y, target, tanhClasses)) accumulator += 1.0f;
+        if (rules.classifier) {
+            if (rules.classes.Missed(y, target)) accumulator += 1.0f;
         } else {
             const float d = y - target;
             accumulator += d * d;
         }
     }
-    if (accumulator > settings.worstFitness) accumulator = settings.worstFitness;
+    if (accumulator > rules.worstFitness) accumulator = rules.worstFitness;
     return accumulator * 0.5f;
+}
+
+float GepSearch::EvaluateFitness(int core, const CallRows& rowSet) const {
+    return ::EvaluateFitness(slots[static_cast<std::size_t>(core)].codeBuffer, rowSet, problem.Rules());
 }

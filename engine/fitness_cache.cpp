@@ -23,7 +23,7 @@ std::uint64_t Hash(std::string_view key) {
 
 const FitnessCache::Slot* FitnessCache::Locate(std::string_view key, std::uint64_t hash) const {
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = static_cast<std::size_t>(hash) & mask;; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
         if (slot.length == 0) return &slot;
         if (slot.hash == hash && key == std::string_view(keys_).substr(slot.offset, slot.length)) return &slot;
@@ -79,7 +79,7 @@ void FitnessCache::Rehash(std::size_t size) {
     for (const Slot& slot : old) {
         if (slot.length == 0) continue;
         const std::size_t mask = slots_.size() - 1;
-        std::size_t i = slot.hash & mask;
+        std::size_t i = static_cast<std::size_t>(slot.hash) & mask;
         while (slots_[i].length != 0) i = (i + 1) & mask;
         slots_[i] = slot;
     }

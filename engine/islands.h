@@ -6,7 +6,7 @@
 // next island of the ring. The meetings are at fixed points, so a seeded island run repeats.
 #include <cstdint>
 
-#include "engine/engine.h"
+#include "engine/gep_search.h"
 #include "engine/migration.h"
 
 // An island's link to the others. Every call but Island and Islands is collective: every island
@@ -43,12 +43,12 @@ struct IslandOptions {
 
 class IslandMeeting : public GenerationMeeting {
   public:
-    IslandMeeting(IslandLink& link, IslandOptions options) : link(link), options(options) {}
-    GenerationEnd AfterScoring(CEngine& e, int g, GenerationEnd alone) override;
+    IslandMeeting(IslandLink& islands, IslandOptions every) : link(islands), options(every) {}
+    GenerationEnd AfterScoring(GepSearch& s, UIUpdater& reporter, int g, GenerationEnd alone) override;
 
   private:
-    void ReportBest(CEngine& e, int g, IslandLink::Best best);
-    void Migrate(CEngine& e);
+    void ReportBest(GepSearch& s, UIUpdater& reporter, int g, IslandLink::Best best);
+    void Migrate(GepGeneration& generation);
 
     IslandLink& link;
     IslandOptions options;

@@ -39,7 +39,7 @@ float BitsFloat(std::uint32_t bits) {
 }
 
 // The positions to replace, worst first: unrecorded programs, then recorded ones from the worst.
-std::vector<std::size_t> WorstPositions(const CEngine& e, std::size_t count) {
+std::vector<std::size_t> WorstPositions(const GepGeneration& e, std::size_t count) {
     std::vector<bool> recorded(e.population.size(), false);
     for (const auto& entry : e.fitnessIndex) recorded[static_cast<std::size_t>(entry.second)] = true;
     std::vector<std::size_t> worst;
@@ -50,7 +50,7 @@ std::vector<std::size_t> WorstPositions(const CEngine& e, std::size_t count) {
     return worst;
 }
 
-void Forget(CEngine& e, std::size_t position) {
+void Forget(GepGeneration& e, std::size_t position) {
     for (auto entry = e.fitnessIndex.begin(); entry != e.fitnessIndex.end(); ++entry) {
         if (static_cast<std::size_t>(entry->second) != position) continue;
         e.fitnessSum -= entry->first;
@@ -62,7 +62,7 @@ void Forget(CEngine& e, std::size_t position) {
 
 }  // namespace
 
-std::vector<Migrant> BestMigrants(const CEngine& e, int count) {
+std::vector<Migrant> BestMigrants(const GepGeneration& e, int count) {
     std::vector<Migrant> best;
     for (auto entry = e.fitnessIndex.rbegin();
          entry != e.fitnessIndex.rend() && best.size() < static_cast<std::size_t>(std::max(count, 0));
@@ -71,7 +71,7 @@ std::vector<Migrant> BestMigrants(const CEngine& e, int count) {
     return best;
 }
 
-void TakeMigrants(CEngine& e, const std::vector<Migrant>& migrants) {
+void TakeMigrants(GepGeneration& e, const std::vector<Migrant>& migrants) {
     const std::vector<std::size_t> worst = WorstPositions(e, migrants.size());
     for (std::size_t k = 0; k < worst.size(); ++k) {
         Forget(e, worst[k]);

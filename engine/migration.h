@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/gep_search.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -16,12 +16,12 @@ struct Migrant {
 
 // Copies of the `count` best programs of the generation just scored, best first; only programs
 // the generation recorded (fitness below worstFitness) go.
-std::vector<Migrant> BestMigrants(const CEngine& e, int count);
+std::vector<Migrant> BestMigrants(const GepGeneration& e, int count);
 
 // The migrants replace as many of the worst programs, best migrant for the worst program: first
 // the programs the generation did not record, in population order, then the recorded ones from the
 // worst. The statistics that breeding selects by (fitness index, sum, count, best, max) follow.
-void TakeMigrants(CEngine& e, const std::vector<Migrant>& migrants);
+void TakeMigrants(GepGeneration& e, const std::vector<Migrant>& migrants);
 
 // The migrants as bytes and back: a count, then for each its fitness and length as 32-bit little
 // endian words and its program bytes. Unpacking throws std::runtime_error on bytes that are not

@@ -6,7 +6,7 @@
 #include "compile/code_generator.h"
 #include "compile/native_glue.h"
 #include "engine/breeding.h"
-#include "engine/engine.h"
+#include "engine/gep_search.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <boost/thread/lock_guard.hpp>
 
-#include "engine/engine.h"
+#include "engine/breeding.h"
 
 namespace {
 
@@ -16,22 +16,23 @@ Program CopyInto(Population& spares, const Program& program) {
 
 }  // namespace
 
-void CEngine::AppendWinners(int core, const Program& winner, const Program& runnerUp) {
-    boost::lock_guard<boost::mutex> lock(resultsMutex);
-    Population& to = seed ? workerWinners[static_cast<std::size_t>(core)] : nextPopulation;
-    to.push_back(CopyInto(sparePrograms, winner));
-    to.push_back(CopyInto(sparePrograms, runnerUp));
+void AppendWinners(BreedingResults& results, WorkerSlot& slot, bool seeded, const Program& winner,
+                   const Program& runnerUp) {
+    boost::lock_guard<boost::mutex> lock(results.resultsMutex);
+    Population& to = seeded ? slot.winners : results.nextPopulation;
+    to.push_back(CopyInto(results.sparePrograms, winner));
+    to.push_back(CopyInto(results.sparePrograms, runnerUp));
 }
 
-void CEngine::RecyclePrograms(Population& programs) {
-    for (Program& program : programs) sparePrograms.push_back(std::move(program));
+void RecyclePrograms(BreedingResults& results, Population& programs) {
+    for (Program& program : programs) results.sparePrograms.push_back(std::move(program));
     programs.clear();
 }
 
-void CEngine::MergeWinners() {
-    for (Population& own : workerWinners) {
-        nextPopulation.insert(nextPopulation.end(), std::make_move_iterator(own.begin()),
-                              std::make_move_iterator(own.end()));
-        own.clear();
+void MergeWinners(BreedingResults& results, std::vector<WorkerSlot>& slots) {
+    for (WorkerSlot& slot : slots) {
+        results.nextPopulation.insert(results.nextPopulation.end(), std::make_move_iterator(slot.winners.begin()),
+                                      std::make_move_iterator(slot.winners.end()));
+        slot.winners.clear();
     }
 }

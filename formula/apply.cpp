@@ -8,7 +8,7 @@
 
 #include "formula/apply_rows.h"
 #include "formula/bad_input.h"
-#include "formula/class_rule.h"
+#include "compile/class_rule.h"
 #include "formula/model_evaluation.h"
 #include "formula/svg_chart.h"
 #include "workspace/data_file.h"

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "compile/activation.h"
+#include "compile/helpers.h"
 #include "formula/formula_printer.h"
 #include "formula/number_text.h"
 
@@ -54,18 +55,19 @@ const char kTanhFunction[] =
     "}\n";
 
 std::string HelperSource(std::uint8_t helper) {
-    const std::string name = HelperName(helper);
+    const std::string name = kHelpers[helper].name;
+    const ActivationTables& t = Activation();
     if (helper == kSigmoid) {
         return "\n/* The logistic function at -5.0, -4.9, ... 4.9 as the program builds it:\n"
                "   g_f[i] = (float)(1.0 / (1.0 + (float)exp(-(float)(-5.0 + i / 10.0)))),\n"
                "   g_d[i] = g_f[i + 1] - g_f[i], g_d[99] = 0. */\n" +
-               Table("g_f", g_f) + Table("g_d", g_d) + "\n" + kSigmoidFunction;
+               Table("g_f", t.g_f) + Table("g_d", t.g_d) + "\n" + kSigmoidFunction;
     }
     if (helper == kTanh) {
         return "\n/* tanh on [0, 3) as the program builds it: f_factor = (float)(100 / 3.0),\n"
                "   f_f[i] = (float)tanh((float)i / f_factor), f_d[i] = f_f[i + 1] - f_f[i], f_d[99] = 0. */\n"
                "static const float tarvo_f_factor = " +
-               Literal(f_factor) + ";\n" + Table("f_f", f_f) + Table("f_d", f_d) + "\n" + kTanhFunction;
+               Literal(t.f_factor) + ";\n" + Table("f_f", t.f_f) + Table("f_d", t.f_d) + "\n" + kTanhFunction;
     }
     return "\nstatic float tarvo_" + name + "(float a) { return (float)" + name + "(a); }\n";
 }
@@ -104,7 +106,7 @@ class BodyWriter {
         Store(operand, at);
         const std::string name = Name(at);
         if (node.operation == Operation::Call) {
-            Line(name + " = tarvo_" + HelperName(node.helper) + "((float)" + name + ")", "");
+            Line(name + " = tarvo_" + kHelpers[node.helper].name + "((float)" + name + ")", "");
         } else if (node.operation == Operation::Negate) {
             Line(name + " = -" + name, "");
         } else {

@@ -2,6 +2,7 @@
 
 #include "formula/bad_input.h"
 #include "formula/input_names.h"
+#include "workspace/version.h"
 
 const char kHelpText[] =
     "Usage: tarvo-formula [--inputs K] [--names A,B,...] [--c] [--apply DATA_FILE [--svg CHART_FILE]]\n"
@@ -28,7 +29,7 @@ const char kHelpText[] =
     "significant digits only). Every result here is that of the file's own numbers.\n"
     "Exit status: 0 done, 1 the chart could not be written, 2 bad input (nothing written).\n";
 
-const char kVersionText[] = "tarvo-formula (Tarvo) 3.00\nLicense: MIT\n";
+const std::string kVersionText = std::string("tarvo-formula (Tarvo) ") + kTarvoVersion + "\nLicense: MIT\n";
 
 namespace {
 

@@ -20,4 +20,4 @@ struct Options {
 Options ParseFormulaCommandLine(const std::vector<std::string>& args);
 
 extern const char kHelpText[];
-extern const char kVersionText[];
+extern const std::string kVersionText;

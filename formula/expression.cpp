@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "compile/activation.h"
+#include "compile/helpers.h"
 
 int ArityOf(Operation operation) {
     switch (operation) {
@@ -55,8 +55,6 @@ Expression Apply(Operation operation, Expression operand, std::int32_t detail) {
 
 template <class T>
 T Evaluate(const Expression& expression, const float* x) {
-    static float (*const helpers[kHelperCount])(float) = {ComputeExp, ComputeLog,     ComputeSin, ComputeCos,
-                                                          ComputeTan, ComputeSigmoid, ComputeTanh};
     return Fold<T>(expression, [x](const Node& node, const T* operand) -> T {
         switch (node.operation) {
             case Operation::Number:
@@ -78,7 +76,7 @@ T Evaluate(const Expression& expression, const float* x) {
             case Operation::Power:
                 return std::pow(operand[0], static_cast<T>(node.exponent));
             case Operation::Call:
-                return helpers[node.helper](static_cast<float>(operand[0]));
+                return kHelpers[node.helper].compute(static_cast<float>(operand[0]));
         }
         return 0;
     });

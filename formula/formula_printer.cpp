@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "compile/helpers.h"
+
 #include "formula/number_text.h"
 
 namespace {
@@ -48,16 +50,11 @@ Text Unary(const Node& node, const Text& operand) {
                     kPower};
         }
         default:
-            return {std::string(HelperName(node.helper)) + "(" + operand.text + ")", kAtom};
+            return {std::string(kHelpers[node.helper].name) + "(" + operand.text + ")", kAtom};
     }
 }
 
 }  // namespace
-
-const char* HelperName(std::uint8_t helper) {
-    static const char* const names[kHelperCount] = {"exp", "log", "sin", "cos", "tan", "sigmoid", "tanh"};
-    return names[helper];
-}
 
 std::string FaultText(const Node& fault) {
     const std::string kind = fault.fault == StackFault::Overflow ? "overflow" : "underflow";

@@ -3,7 +3,6 @@
 // read from the left, parentheses only where the meaning needs them (a right operand of equal rank
 // keeps them, since floating-point sums and products depend on their order), and a right operand
 // that begins with a minus sign in parentheses. Helpers by name, powers as x0^2.
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,3 @@ std::string FormulaText(const Expression& formula, const TextStyle& style = {});
 
 // "NaN: stack overflow at instruction 9", instructions counted from 1.
 std::string FaultText(const Node& fault);
-
-// exp, log, sin, cos, tan, sigmoid, tanh.
-const char* HelperName(std::uint8_t helper);

@@ -7,6 +7,7 @@
 #include <regex>
 #include <sstream>
 
+#include "compile/helpers.h"
 #include "compile/opcodes.h"
 #include "compile/source_emitter.h"
 #include "formula/bad_input.h"
@@ -23,8 +24,6 @@ constexpr std::size_t kHeadLines = 14;  // prologue, reload triple, fninit
 // As the emitter writes them; a pop line follows the load of OP_ADDP .. OP_DIVP.
 const char* const kPopLines[4] = {"\t_asm  faddp st(1),st", "\t_asm  fsubp st(1),st",
                                   "\t_asm  fmulp st(1),st", "\t_asm  fdivp st(1),st"};
-const char* const kHelpers[7] = {"exp_func", "log_func",           "sin_func",     "cos_func",
-                                 "tan_func", "sigmoidal_act_func", "tanh_act_func"};
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -87,7 +86,9 @@ std::size_t ReadInstruction(const std::vector<std::string>& body, std::size_t at
     const bool ofInput = ReadMemoryLine(line(next), memory) && memory.op == OP_LOAD;
     if (ofInput) ++next;
     next += 1;  // the argument's store
-    const int helper = std::max(IndexOf(line(next), kHelpers, 7, "\t_asm  call "), 0);
+    int helper = 0;
+    for (int h = 0; h < kHelperCount; ++h)
+        if (line(next) == std::string("\t_asm  call ") + kHelpers[h].emittedName) helper = h;
     Append(program, OP_EXP_INPUT + 2 * helper + (ofInput ? 0 : 1), ofInput ? memory.column : 0);
     return next + 5 - at;  // the call, the stack adjustment and the reload triple
 }

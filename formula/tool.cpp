@@ -100,8 +100,6 @@ std::int64_t HalfWidth(const std::optional<CSettingsSerializer>& settings) {
 }
 
 int Run(const Options& options, std::ostream& out, std::ostream& err) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     const ProgramFile file = ReadProgramFile(FindProgramFile(options.program));
     CheckColumns(file);
     const std::optional<CSettingsSerializer> settings = SettingsBeside(file.path);

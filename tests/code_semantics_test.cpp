@@ -84,8 +84,6 @@ std::string FirstMismatch(unsigned seed, int programs, bool stackFaults) {
 
 // Two workers, each compiling into and running its own buffer while the other does the same.
 TEST(CompiledPrograms, MatchTheReferenceOnRandomProgramsAndRows) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     CodeBuffer probe;  // nine pushes give NaN where the x87 raises stack faults, as processors do
     Compile(probe, std::vector<std::uint8_t>(9 * 3, OP_LOAD));
     const float one[] = {1.0f};

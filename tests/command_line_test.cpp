@@ -16,7 +16,7 @@ TEST(CommandLine, ActionsAndOptions) {
     for (const auto& c : DataCases("command_lines.txt")) {
         const CommandLine line = ParseCommandLine(Words(c[0]));
         ASSERT_EQ(actions[line.action], c[1]) << c[0];
-        if (line.action != CommandLine::Learn) continue;
+        if (line.action != CommandLine::LearnRun) continue;
         const auto& islands = line.options.islands;
         const std::vector<std::string> options = {
             line.directory, Text(line.options.seed), Text(line.options.generations),

@@ -124,8 +124,8 @@ std::vector<std::string> AllCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, Console, testing::ValuesIn(AllCases()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             const fs::path path(info.param);
+                         [](const testing::TestParamInfo<std::string>& test) {
+                             const fs::path path(test.param);
                              std::string name = path.stem().string();
                              std::replace_if(
                                  name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');

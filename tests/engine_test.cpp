@@ -32,15 +32,16 @@ TEST(Engine, ConstantsAreRatiosOfTwoDrawsWithPiForZeros) {
         {{}, -2, {}},
     };
     for (const auto& c : cases) {
-        CEngine engine;
+        GepSearch engine;
         auto scripted = std::make_unique<ScriptedRandom>();
         scripted->reals = c.reals;
-        engine.generators.push_back(std::move(scripted));
-        if (c.reals.empty()) engine.generators[0] = std::make_unique<CRandom<TRanrotBGenerator>>();
-        engine.generators[0]->Seed(1);
-        engine.settings.dummyInputs = c.count;
+        engine.slots.resize(1);
+        engine.slots[0].generator = std::move(scripted);
+        if (c.reals.empty()) engine.slots[0].generator = std::make_unique<CRandom<TRanrotBGenerator>>();
+        engine.slots[0].generator->Seed(1);
+        engine.problem.settings.dummyInputs = c.count;
         engine.GenerateConstants();
-        EXPECT_EQ(engine.constants, c.constants);
+        EXPECT_EQ(engine.problem.constants, c.constants);
     }
 }
 
@@ -54,24 +55,18 @@ TEST(Engine, GeneratorKindFollowsTheAlgorithmBits) {
               mersenne = first(std::make_unique<CRandom<TRandomMersenne>>());
     for (const auto& [algorithm, expected] :
          std::vector<std::pair<int, int>>{{1, rotb}, {3, rotb}, {2, rotw}, {4, mersenne}, {0, mersenne}}) {
-        CEngine engine;
-        engine.settings.randomAlgorithm = static_cast<RandomAlgorithm>(algorithm);
-        engine.settings.cores = algorithm == 0 ? 7 : 2;
-        engine.seed = 99;
+        GepSearch engine;
+        engine.problem.settings.randomAlgorithm = static_cast<RandomAlgorithm>(algorithm);
+        engine.problem.settings.cores = algorithm == 0 ? 7 : 2;
+        engine.problem.seed = 99;
         engine.CreateGenerators();
-        EXPECT_EQ(engine.generators.size(), algorithm == 0 ? 7u : 4u);
-        for (auto& generator : engine.generators)
-            EXPECT_EQ(generator->NextInt(0, 1 << 30), expected) << algorithm;
+        EXPECT_EQ(engine.slots.size(), algorithm == 0 ? 7u : 4u);
+        for (WorkerSlot& slot : engine.slots)
+            EXPECT_EQ(slot.generator->NextInt(0, 1 << 30), expected) << algorithm;
     }
 }
 
-void RunToEnd(CEngine& engine, RecordingReporter& reporter, const CSettingsSerializer& settings,
-              const DataTable& table) {
-    engine.Initialise(reporter, settings, table);
-    RunCoordinator(&engine);
-}
-
-// A failure inside the run is reported on one line, ends it like a stop and releases runMutex.
+// A failure inside the run is reported on one line and ends it like a stop; the next run starts.
 TEST(Engine, AFailingRunReportsAndReleasesTheRun) {
     struct FailingReporter : RecordingReporter {
         void NewBestFit(std::string, int, float) override { throw std::runtime_error("disk full"); }
@@ -79,15 +74,19 @@ TEST(Engine, AFailingRunReportsAndReleasesTheRun) {
     CEngine engine;
     FailingReporter reporter;
     engine.Initialise(reporter, SmallSettings(), Unfittable(5));
-    RunCoordinator(&engine);
-    EXPECT_TRUE(runMutex.try_lock());
-    runMutex.unlock();
-    EXPECT_EQ(reporter.Calls(),
-              (std::vector<std::string>{"EngineStarted 3", "RunFailed disk full", "EngineStopped"}));
+    for (int run = 0; run < 2; ++run) {
+        engine.Start();
+        engine.Wait();
+    }
+    EXPECT_FALSE(engine.Active());
+    const std::vector<std::string> one = {"EngineStarted 3", "RunFailed disk full", "EngineStopped"};
+    std::vector<std::string> two = one;
+    two.insert(two.end(), one.begin(), one.end());
+    EXPECT_EQ(reporter.Calls(), two);
 }
 
 TEST(Engine, EachWorkerAppendsTwoProgramsPerTournament) {
-    CEngine engine;
+    GepSearch engine;
     RecordingReporter reporter;
     CSettingsSerializer settings = SmallSettings();
     settings.population = 100;
@@ -95,8 +94,8 @@ TEST(Engine, EachWorkerAppendsTwoProgramsPerTournament) {
     settings.cores = 4;
     settings.generations = 2;
     RunToEnd(engine, reporter, settings, Unfittable(20));
-    EXPECT_EQ(engine.population.size(), 96u);
-    EXPECT_TRUE(engine.nextPopulation.empty());
+    EXPECT_EQ(engine.generation.population.size(), 96u);
+    EXPECT_TRUE(engine.results.nextPopulation.empty());
     EXPECT_EQ(std::count(reporter.calls.begin(), reporter.calls.end(), "Tick"), 4);
 }
 
@@ -108,11 +107,10 @@ TEST(Engine, StartMarksTheRunActiveAndStopWaitsForIt) {
     engine.Stop();  // nothing to stop
     engine.Initialise(reporter, settings, Unfittable(10));
     engine.Start();
-    EXPECT_FALSE(runMutex.try_lock()) << "active as soon as Start returns";
+    EXPECT_TRUE(engine.Active()) << "active as soon as Start returns";
     engine.Start();  // no second coordinator
     engine.Stop();
-    EXPECT_TRUE(runMutex.try_lock());
-    runMutex.unlock();
+    EXPECT_FALSE(engine.Active());
     const std::vector<std::string> calls = reporter.Calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "EngineStarted 1000000"), 1);
     ASSERT_FALSE(calls.empty());
@@ -122,23 +120,27 @@ TEST(Engine, StartMarksTheRunActiveAndStopWaitsForIt) {
 // Stop tests on several threads at once all see a stop for as long as Stop waits for the run.
 TEST(Engine, ConcurrentStopTestsSeeTheRequestedStop) {
     constexpr int kThreads = 4, kTests = 200000;
-    CEngine engine;
-    std::vector<std::thread> testers;
-    runMutex.lock();  // a run in progress
-    std::thread stopper([&] { engine.Stop(); });
+    RunControl control;
+    std::atomic<bool> release{false};
+    control.Start([&] {
+        while (!release) std::this_thread::yield();
+    });
+    std::thread stopper([&] { control.Stop(); });
     std::atomic<int> missed{0}, seen{0};
+    std::vector<std::thread> testers;
     for (int t = 0; t < kThreads; ++t)
         testers.emplace_back([&] {
-            while (!engine.StopRequested()) std::this_thread::yield();
+            while (!control.StopRequested()) std::this_thread::yield();
             for (int k = 0; k < kTests; ++k)
-                if (!engine.StopRequested()) ++missed;
+                if (!control.StopRequested()) ++missed;
             ++seen;
         });
     for (std::thread& tester : testers) tester.join();
-    runMutex.unlock(), stopper.join();
+    release = true;
+    stopper.join();
     EXPECT_EQ(seen.load(), kThreads);
     EXPECT_EQ(missed.load(), 0);
-    EXPECT_FALSE(engine.StopRequested()) << "the request ends with the run";
+    EXPECT_FALSE(control.StopRequested()) << "the request ends with the run";
 }
 
 }  // namespace
@@ -158,7 +160,7 @@ TEST(Engine, NoMappingIsWritableAndExecutableDuringARun) {
         std::vector<std::string> writableAndExecutable;
         int looks = 0;
     };
-    CEngine engine;
+    GepSearch engine;
     MapsReader reporter;
     RunToEnd(engine, reporter, SmallSettings(), Unfittable(5));
     EXPECT_GT(reporter.looks, 0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/gep_search.h"
 
 class RecordingReporter : public UIUpdater {
   public:
@@ -89,4 +90,12 @@ inline Program MakeProgram(std::initializer_list<std::pair<int, int>> instructio
 inline CSettingsSerializer SmallSettings() {
     const std::int32_t functions = Addition | Subtraction | Multiplication;
     return {Regression, functions, Mersenne, 20, 20, 1, 3, 70, 10, 4, 50, 6, 0, 0, 1000, 2};
+}
+
+// A whole run of the specified search on the calling thread.
+inline void RunToEnd(GepSearch& search, UIUpdater& reporter, const CSettingsSerializer& settings,
+                     const DataTable& table, std::optional<std::uint32_t> seed = std::nullopt) {
+    search.Prepare(settings, table, seed);
+    RunControl control;
+    search.Run(reporter, control);
 }

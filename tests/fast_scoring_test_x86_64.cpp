@@ -60,31 +60,30 @@ DataTable RandomTable(std::mt19937& random, const Case& c) {
 // The first program whose fast fitness differs from the literal one, or "".
 std::string FirstMismatch(const Case& c, unsigned seed) {
     std::mt19937 random(seed);
-    CEngine engine;
-    engine.settings.type = c.type;
-    engine.settings.functionFlags = c.functionFlags;
-    engine.settings.worstFitness = c.worstFitness;
-    engine.settings.omega = c.omega;
-    PrepareTrainingRows(RandomTable(random, c), engine.settings, engine.rows, engine.inputCount);
-    engine.constants = {0.5f, -2.0f, 3.0e-39f};
-    const CallRows rows = MakeCallRows(engine.rows, engine.inputCount, engine.constants);
-    engine.codeBuffers.resize(1);
+    GepSearch engine;
+    engine.problem.settings.type = c.type;
+    engine.problem.settings.functionFlags = c.functionFlags;
+    engine.problem.settings.worstFitness = c.worstFitness;
+    engine.problem.settings.omega = c.omega;
+    PrepareTrainingRows(RandomTable(random, c), engine.problem.settings, engine.problem.rows, engine.problem.inputCount);
+    engine.problem.constants = {0.5f, -2.0f, 3.0e-39f};
+    const CallRows rows = MakeCallRows(engine.problem.rows, engine.problem.inputCount, engine.problem.constants);
+    engine.slots.resize(1);
 
     std::vector<Program> programs;
-    const int columns = engine.inputCount + static_cast<int>(engine.constants.size());
+    const int columns = engine.problem.inputCount + static_cast<int>(engine.problem.constants.size());
     for (int p = 0; p < 400; ++p) programs.push_back(RandomProgram(random, columns, true));
     for (int p = 0; p < 100; ++p) programs.push_back(programs[random() % programs.size()]);  // twins
     std::vector<const Program*> pointers;
     for (const Program& program : programs) pointers.push_back(&program);
 
     FastScorer scorer;
-    scorer.Bind(rows, engine.inputCount,
-                {c.type == Classifier, (c.functionFlags & Tanh) != 0, c.worstFitness}, nullptr);
+    scorer.Bind(rows, engine.problem.inputCount, engine.problem.Rules(), nullptr);
     for (int pass = 0; pass < 2; ++pass) {  // the second pass comes from the cache
         std::vector<float> fast(programs.size());
         scorer.Score(pointers.data(), pointers.size(), fast.data());
         for (std::size_t p = 0; p < programs.size(); ++p) {
-            Compile(engine.codeBuffers[0], programs[p]);
+            Compile(engine.slots[0].codeBuffer, programs[p]);
             const float literal = engine.EvaluateFitness(0, rows);
             // A NaN fitness is never recorded, and its sign is the compiler's choice of operand order.
             const bool bothNan = std::isnan(literal) && std::isnan(fast[p]);
@@ -101,8 +100,6 @@ std::string FirstMismatch(const Case& c, unsigned seed) {
 }
 
 TEST(FastScoring, MatchesTheLiteralPathForEveryRule) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     for (const Case& c : kCases) EXPECT_EQ(FirstMismatch(c, 7), "") << c.name;
 }
 
@@ -118,16 +115,17 @@ TEST(FastScoring, WholeRunsReportAsTheLiteralPath) {
         RecordingReporter reporters[2];
         Population populations[2];
         for (int literal = 0; literal < 2; ++literal) {
-            CEngine engine;
-            engine.Initialise(reporters[literal], settings, table, 77u);
-            for (std::size_t slot = 0; slot < engine.generators.size(); ++slot)
-                engine.generators[slot]->Seed(77);
+            GepSearch engine;
+            engine.Prepare(settings, table, 77u);
+            for (std::size_t slot = 0; slot < engine.slots.size(); ++slot)
+                engine.slots[slot].generator->Seed(77);
             engine.GenerateConstants();
-            engine.callRows = MakeCallRows(engine.rows, engine.inputCount, engine.constants);
-            engine.literalScoring = literal == 1;
+            engine.problem.callRows = MakeCallRows(engine.problem.rows, engine.problem.inputCount, engine.problem.constants);
+            engine.scoring.literalScoring = literal == 1;
             std::srand(3);
-            RunCoordinator(&engine);
-            populations[literal] = engine.population;
+            RunControl control;
+            engine.Run(reporters[literal], control);
+            populations[literal] = engine.generation.population;
         }
         EXPECT_EQ(reporters[0].Calls(), reporters[1].Calls()) << c.name;
         EXPECT_EQ(reporters[0].sources, reporters[1].sources) << c.name;

@@ -12,12 +12,12 @@ namespace {
 
 TEST(Fitness, OfRowsOfOutputAndTarget) {
     for (const auto& c : DataCases("fitness.txt")) {
-        CEngine engine;
-        engine.settings = SmallSettings();
-        engine.settings.type = c[0] == "Classifier" ? Classifier : c[0] == "Trend" ? Trend : Regression;
-        engine.settings.functionFlags = std::stoi(c[1]);
-        engine.codeBuffers.resize(1);
-        Compile(engine.codeBuffers[0], MakeProgram({{OP_LOAD, 0}}));
+        GepSearch engine;
+        engine.problem.settings = SmallSettings();
+        engine.problem.settings.type = c[0] == "Classifier" ? Classifier : c[0] == "Trend" ? Trend : Regression;
+        engine.problem.settings.functionFlags = std::stoi(c[1]);
+        engine.slots.resize(1);
+        Compile(engine.slots[0].codeBuffer, MakeProgram({{OP_LOAD, 0}}));
         const float fitness = engine.EvaluateFitness(0, MakeCallRows(FloatRows(c[2]), 1, {})),
                     expected = std::stof(c[3]);
         EXPECT_TRUE(fitness == expected || (std::isnan(fitness) && std::isnan(expected)))

@@ -130,8 +130,6 @@ void* CompileModels(const std::vector<std::string>& sources, const std::string& 
 }
 
 TEST(FormulaTool, ReadsProgramFilesBackAndComputesAsTheCompiledProgram) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     Random random(20240701);
     CodeBuffer buffer;
     std::vector<Drawn> drawn;

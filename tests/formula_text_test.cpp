@@ -6,7 +6,6 @@
 #include <limits>
 #include <sstream>
 
-#include "compile/activation.h"
 #include "compile/opcodes.h"
 #include "formula/formula.h"
 #include "formula/formula_printer.h"
@@ -36,16 +35,12 @@ const std::vector<float> kValues{
     0, 0, 0, 2, 3, -2.5f, 0.1f, 0.3f, std::numeric_limits<float>::infinity(), 0, 2.5f, 0.52f, 0.7f};
 
 TEST(FormulaText, OfHandMadePrograms) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     for (const auto& c : DataCases("formula_texts.txt")) {
         EXPECT_EQ(FormulaText(MakeFormula(Program(c[1]), kValues, 3)), c[2]) << c[0];
     }
 }
 
 TEST(FormulaText, Simplified) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     for (const auto& c : DataCases("formula_simplified.txt")) {
         const Expression formula = MakeFormula(Program(c[1]), kValues, 3);
         EXPECT_EQ(FormulaText(formula), c[2]) << c[0];

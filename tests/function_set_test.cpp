@@ -6,13 +6,13 @@
 #include <limits>
 
 #include "compile/activation.h"
-#include "compile/helper_source.h"
+#include "compile/helpers.h"
 
 namespace {
 
 TEST(FunctionSet, PoolAndHelperTextsFollowTheFunctionBits) {
-    const std::string all = std::string(kExpSource) + kLogSource + kSinSource + kCosSource + kTanSource +
-                            kSigmoidSource + kTanhSource;
+    std::string all;
+    for (const Helper& helper : kHelpers) all += helper.source;
     const struct {
         std::int32_t flags;
         std::vector<std::uint8_t> pool;
@@ -20,7 +20,7 @@ TEST(FunctionSet, PoolAndHelperTextsFollowTheFunctionBits) {
         std::string activation;
     } cases[] = {
         {0, {0, 23}, "", ""},
-        {0x001 | 0x400, {0, 23, 1, 5, 21, 22}, kTanhSource, "\ttanh_act_func_init();\n"},
+        {0x001 | 0x400, {0, 23, 1, 5, 21, 22}, kHelpers[kTanh].source, "\ttanh_act_func_init();\n"},
         {0x7FF,
          {0, 23, 1, 5, 2, 6, 3, 7, 4, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22},
          all,
@@ -38,17 +38,15 @@ TEST(FunctionSet, PoolAndHelperTextsFollowTheFunctionBits) {
 
 // Where the tables end and beyond: no index outside them, NaN included.
 TEST(Activation, EdgeValues) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const struct {
         const char* what;
         float actual;
         float expected;
     } cases[] = {
-        {"tanh(0)", tanh_act_func(0.0f), 0.0f},           {"tanh(3)", tanh_act_func(3.0f), f_f[99]},
-        {"tanh(-3)", tanh_act_func(-3.0f), -f_f[99]},     {"tanh(1e30)", tanh_act_func(1e30f), f_f[99]},
-        {"tanh(NaN)", tanh_act_func(nan), -f_f[99]},      {"sigmoid(-5.1)", sigmoidal_act_func(-5.1f), 0.0f},
+        {"tanh(0)", tanh_act_func(0.0f), 0.0f},           {"tanh(3)", tanh_act_func(3.0f), Activation().f_f[99]},
+        {"tanh(-3)", tanh_act_func(-3.0f), -Activation().f_f[99]},     {"tanh(1e30)", tanh_act_func(1e30f), Activation().f_f[99]},
+        {"tanh(NaN)", tanh_act_func(nan), -Activation().f_f[99]},      {"sigmoid(-5.1)", sigmoidal_act_func(-5.1f), 0.0f},
         {"sigmoid(5.1)", sigmoidal_act_func(5.1f), 1.0f}, {"sigmoid(0)", sigmoidal_act_func(0.0f), 0.5f},
         {"sigmoid(5)", sigmoidal_act_func(5.0f), 1.0f},   {"sigmoid(NaN)", sigmoidal_act_func(nan), nan},
     };

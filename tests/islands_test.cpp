@@ -12,18 +12,18 @@ constexpr float kUnrecorded = -1;
 
 // A fresh engine's population: distinct one-instruction programs, recorded with these fitnesses in
 // order.
-void Score(CEngine& e, const std::vector<float>& fitnesses) {
-    e.settings = SmallSettings();
-    e.bestFitness = e.settings.worstFitness;
+void Score(GepSearch& e, const std::vector<float>& fitnesses) {
+    e.problem.settings = SmallSettings();
+    e.generation.bestFitness = e.problem.settings.worstFitness;
     for (std::size_t p = 0; p < fitnesses.size(); ++p) {
-        e.population.push_back(MakeProgram({{0, static_cast<int>(p)}}));
+        e.generation.population.push_back(MakeProgram({{0, static_cast<int>(p)}}));
         const float w = fitnesses[p];
         if (w == kUnrecorded) continue;
-        e.fitnessIndex.insert({w, static_cast<std::int32_t>(p)});
-        e.fitnessSum += w;
-        e.fitnessCount += 1;
-        e.bestFitness = std::min(e.bestFitness, w);
-        e.maxFitness = std::max(e.maxFitness, w);
+        e.generation.fitnessIndex.insert({w, static_cast<std::int32_t>(p)});
+        e.generation.fitnessSum += w;
+        e.generation.fitnessCount += 1;
+        e.generation.bestFitness = std::min(e.generation.bestFitness, w);
+        e.generation.maxFitness = std::max(e.generation.maxFitness, w);
     }
 }
 
@@ -35,9 +35,9 @@ std::vector<Migrant> Migrants(const std::vector<float>& fitnesses) {
 }
 
 // Who holds each position: "p<N>" the population's own program N, "m<K>" migrant K.
-std::vector<std::string> Holders(const CEngine& e) {
+std::vector<std::string> Holders(const GepSearch& e) {
     std::vector<std::string> holders;
-    for (const Program& program : e.population)
+    for (const Program& program : e.generation.population)
         holders.push_back((program[0] == 5 ? "m" : "p") + std::to_string(program[2]));
     return holders;
 }
@@ -55,13 +55,13 @@ TEST(Migration, TheBestReplaceTheWorst) {
         {{kUnrecorded, kUnrecorded}, {3}, {"m0", "p1"}},
     };
     for (const auto& c : cases) {
-        CEngine e;
+        GepSearch e;
         Score(e, c.fitnesses);
-        TakeMigrants(e, Migrants(c.migrants));
+        TakeMigrants(e.generation, Migrants(c.migrants));
         EXPECT_EQ(Holders(e), c.holders);
         // The statistics describe the population as it now is.
-        float sum = 0, best = e.settings.worstFitness, max = 0;
-        for (const auto& [w, p] : e.fitnessIndex) {
+        float sum = 0, best = e.problem.settings.worstFitness, max = 0;
+        for (const auto& [w, p] : e.generation.fitnessIndex) {
             const std::string holder = c.holders[static_cast<std::size_t>(p)];
             const std::size_t k = std::stoul(holder.substr(1));
             EXPECT_EQ(w, holder[0] == 'm' ? c.migrants[k] : c.fitnesses[k]) << holder;
@@ -69,10 +69,10 @@ TEST(Migration, TheBestReplaceTheWorst) {
             best = std::min(best, w);
             max = std::max(max, w);
         }
-        EXPECT_FLOAT_EQ(e.fitnessSum, sum);
-        EXPECT_EQ(e.fitnessCount, static_cast<std::int32_t>(e.fitnessIndex.size()));
-        EXPECT_EQ(e.bestFitness, best);
-        EXPECT_EQ(e.maxFitness, max);
+        EXPECT_FLOAT_EQ(e.generation.fitnessSum, sum);
+        EXPECT_EQ(e.generation.fitnessCount, static_cast<std::int32_t>(e.generation.fitnessIndex.size()));
+        EXPECT_EQ(e.generation.bestFitness, best);
+        EXPECT_EQ(e.generation.maxFitness, max);
     }
 }
 

@@ -28,20 +28,20 @@ bool Comparable(const Program& program) {
 
 // The fitness of a program file on the run's rows, with the constants the file holds; false for a
 // program that cannot be compared.
-bool FileFitness(CEngine& engine, const std::string& source, float& fitness) {
+bool FileFitness(GepSearch& engine, const std::string& source, float& fitness) {
     const ProgramFile file = ParseProgramFile("p.cpp", source);
-    const std::vector<float> constants(file.values.begin() + engine.inputCount, file.values.end());
-    const CallRows rows = MakeCallRows(engine.rows, engine.inputCount, constants);
-    Compile(engine.codeBuffers[0], file.program);
+    const std::vector<float> constants(file.values.begin() + engine.problem.inputCount, file.values.end());
+    const CallRows rows = MakeCallRows(engine.problem.rows, engine.problem.inputCount, constants);
+    Compile(engine.slots[0].codeBuffer, file.program);
     fitness = engine.EvaluateFitness(0, rows);
     return Comparable(file.program);
 }
 
 // The values --apply prints for the run's last program file, against the learned program's own.
-std::string ApplyMismatch(CEngine& engine, const CSettingsSerializer& settings, const std::string& source) {
+std::string ApplyMismatch(GepSearch& engine, const CSettingsSerializer& settings, const std::string& source) {
     const std::string directory = MakeTemporaryDirectory();
     std::string data;
-    for (const std::vector<float>& row : engine.rows) {
+    for (const std::vector<float>& row : engine.problem.rows) {
         for (float value : row) data += ExpectedText(value) + ",";
         data.back() = '\n';
     }
@@ -54,14 +54,14 @@ std::string ApplyMismatch(CEngine& engine, const CSettingsSerializer& settings, 
     const int status = RunFormulaTool({"--apply", directory + "/data.csv", directory}, out, err);
     boost::filesystem::remove_all(directory);
     if (status != 0) return err.str();
-    Compile(engine.codeBuffers[0], engine.bestProgram);
+    Compile(engine.slots[0].codeBuffer, engine.generation.bestProgram);
     std::istringstream lines(out.str());
-    for (const std::vector<float>& row : engine.rows) {
-        std::vector<float> call(row.begin(), row.begin() + engine.inputCount);
-        call.insert(call.end(), engine.constants.begin(), engine.constants.end());
+    for (const std::vector<float>& row : engine.problem.rows) {
+        std::vector<float> call(row.begin(), row.begin() + engine.problem.inputCount);
+        call.insert(call.end(), engine.problem.constants.begin(), engine.problem.constants.end());
         std::string line;
         std::getline(lines, line);
-        const float learned = CallCompiled(engine.codeBuffers[0], call.data());
+        const float learned = CallCompiled(engine.slots[0].codeBuffer, call.data());
         if (!Same(std::strtof(line.c_str(), nullptr), learned)) return line + " for " + ExpectedText(learned);
     }
     return "";
@@ -85,10 +85,9 @@ TEST(LearnedProgramFile, ComputesWhatTheRunLearned) {
             settings.functionFlags = c.functions;
             settings.dummyInputs = c.dummyInputs;
             settings.generations = 6;
-            CEngine engine;
+            GepSearch engine;
             RecordingReporter reporter;
-            engine.Initialise(reporter, settings, c.table, seed);
-            RunCoordinator(&engine);
+            RunToEnd(engine, reporter, settings, c.table, seed);
             ASSERT_FALSE(reporter.sources.empty());
             for (std::size_t k = 0; k < reporter.sources.size(); ++k) {
                 float fitness = 0;
@@ -99,7 +98,7 @@ TEST(LearnedProgramFile, ComputesWhatTheRunLearned) {
                     << reporter.sources[k];
                 ++files;
             }
-            if (Comparable(engine.bestProgram)) {
+            if (Comparable(engine.generation.bestProgram)) {
                 EXPECT_EQ(ApplyMismatch(engine, settings, reporter.sources.back()), "") << "seed " << seed;
             }
         }

@@ -13,6 +13,7 @@
 #include "compile/opcodes.h"
 #include "engine/settings_check.h"
 #include "tests/engine_test_support.h"
+#include "workspace/csv_table.h"
 #include "workspace/data_file.h"
 
 namespace {
@@ -22,12 +23,11 @@ std::string Refusal(const std::function<void(CSettingsSerializer&)>& change,
                     const DataTable& table = {{1, 2}, {3, 4}, {5, 6}}) {
     CSettingsSerializer settings = SmallSettings();
     change(settings);
-    CEngine engine;
-    RecordingReporter reporter;
+    GepSearch engine;
     try {
-        engine.Initialise(reporter, settings, table);
+        engine.Prepare(settings, table, std::nullopt);
     } catch (const std::runtime_error& refusal) {  // and nothing is prepared
-        const bool untouched = engine.generators.empty() && engine.codeBuffers.empty() && !engine.reporter;
+        const bool untouched = engine.slots.empty() && engine.problem.rows.empty();
         return untouched ? refusal.what() : "prepared before refusing";
     }
     return "";
@@ -71,6 +71,42 @@ std::string LongLine() {
     return table.size() == 2 && table[0].size() == 200000 ? "all are read" : "";
 }
 
+// The CSV reader's refusal of `text`, or "" when it reads it.
+std::string CsvRefusal(const std::string& text, const CsvOptions& options = {}) {
+    std::istringstream in(text);
+    try {
+        ReadCsvTable(in, "table.csv", options);
+    } catch (const CsvError& refusal) {
+        return refusal.what();
+    }
+    return "";
+}
+
+std::string CsvRows(std::size_t count) {
+    std::string text = "x,y\n";
+    for (std::size_t row = 0; row < count; ++row) text += "1," + std::to_string(row) + "\n";
+    return text;
+}
+
+std::string CsvLine() {
+    const std::string longest = "1," + std::string(kLongestCsvLine - 3, ' ') + "2\r\n";
+    const bool read = CsvRefusal("x,y\n" + longest, {true, "", 1}) == "";
+    return read ? CsvRefusal("x,y\n1,2\n " + longest, {true, "", 1}) : "";
+}
+
+std::string CsvColumns() {
+    std::string widest;
+    for (std::size_t c = 0; c < kMostCsvColumns; ++c) widest += "x" + std::to_string(c) + ",";
+    widest.back() = '\n';
+    const bool read = CsvRefusal(widest + boost::replace_all_copy(widest, "x", ""), {true, "", 1}) == "";
+    return read ? CsvRefusal("extra," + widest) : "";
+}
+
+std::string CsvTableSize() {
+    const CsvOptions options{true, "", 1, 2 * (2 * sizeof(double) + sizeof(std::size_t))};
+    return CsvRefusal(CsvRows(2), options) == "" ? CsvRefusal(CsvRows(3), options) : "";
+}
+
 const std::map<std::string, std::function<std::string()>> kChecks = {
     {"No Of Cores below", [] { return Refusal([](auto& s) { s.cores = 0; }); }},
     {"No Of Cores above", [] { return Refusal([](auto& s) { s.cores = 257; }); }},
@@ -95,6 +131,10 @@ const std::map<std::string, std::function<std::string()>> kChecks = {
     {"Length of a compiled program", LongProgram},
     {"settings.dat", SettingsTail},
     {"data.dat", LongLine},
+    {"CSV line", CsvLine},
+    {"CSV columns", CsvColumns},
+    {"CSV rows", [] { return CsvRefusal(CsvRows(10)) == "" ? CsvRefusal(CsvRows(9)) : ""; }},
+    {"CSV table size", CsvTableSize},
 };
 
 // Each worker slot's code buffer is counted with room for the longest program at this target's

@@ -23,8 +23,6 @@ void CallAndReadStack(CompiledFunction function, const float* row, float (&slots
 }
 
 TEST(NativeGlueIa32, HelpersKeepTheValuesBelowTheirArgument) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     float (*const helpers[])(float) = {exp_func, log_func,           sin_func,     cos_func,
                                        tan_func, sigmoidal_act_func, tanh_act_func};
     const float row[9] = {10, 11, 12, 13, 14, 15, 16, 17, 0.5f};

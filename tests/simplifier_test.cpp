@@ -7,7 +7,6 @@
 
 #include <random>
 
-#include "compile/activation.h"
 #include "formula/formula.h"
 #include "formula/formula_printer.h"
 #include "tests/random_programs.h"
@@ -21,8 +20,6 @@ constexpr std::size_t kRows = 8;
 float Moderate(std::mt19937& random) { return std::uniform_real_distribution<float>(-3, 3)(random); }
 
 TEST(Simplifier, AgreesWithTheExactFormulaOnRandomPrograms) {
-    BuildTanhTable();
-    BuildSigmoidTable();
     std::mt19937 random(kSeed);
     for (int i = 0; i < kPrograms; ++i) {
         const int columns = std::uniform_int_distribution<int>(1, 6)(random);

@@ -9,7 +9,6 @@
 
 namespace fs = boost::filesystem;
 
-DataTable dataTable;
 
 namespace {
 
@@ -45,7 +44,7 @@ std::string DataPath(const std::string& directory) { return directory + "/data.d
 
 bool DataFileExists(const std::string& directory) { return IsRegularFile(DataPath(directory)); }
 
-void ImportData(const std::string& directory) {
+void ImportData(const std::string& directory, DataTable& dataTable) {
     PrintLine("Enter Data File e.g. c://Dummy/data.csv");
     const std::string source = ReadWord();
     if (!IsRegularFile(source)) {
@@ -56,10 +55,10 @@ void ImportData(const std::string& directory) {
     const std::string target = DataPath(directory);
     if (!SameFile(source, target)) CopyOver(source, target);
     PrintLine("Successfully imported data");
-    LoadData(directory);
+    LoadData(directory, dataTable);
 }
 
-void LoadData(const std::string& directory) {
+void LoadData(const std::string& directory, DataTable& dataTable) {
     dataTable.clear();
     const std::string path = DataPath(directory);
     if (!DataFileExists(directory)) {

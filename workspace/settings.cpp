@@ -16,7 +16,6 @@
 namespace fs = boost::filesystem;
 using boost::archive::archive_exception;
 
-CSettingsSerializer currentSettings{};
 
 namespace {
 
@@ -154,4 +153,3 @@ bool SettingsFileExists(const std::string& directory) {
     return fs::is_regular_file(fs::status(SettingsPath(directory), error));
 }
 
-void ApplySettings(const CSettingsSerializer& record) { currentSettings = record; }

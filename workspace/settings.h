@@ -54,9 +54,6 @@ struct CSettingsSerializer {
 };
 static_assert(sizeof(CSettingsSerializer) == 64, "sixteen 4-byte members");
 
-// Process-wide settings of the next run: all zero at start, written only by command 5.
-extern CSettingsSerializer currentSettings;
-
 // The archive text, exactly as settings.dat holds it. Errors are boost::archive::archive_exception.
 void WriteSettings(std::ostream& out, const CSettingsSerializer& record);
 CSettingsSerializer ReadSettings(std::istream& in);
@@ -66,4 +63,3 @@ std::string SettingsPath(const std::string& directory);
 void SaveSettings(const std::string& directory, const CSettingsSerializer& record);
 CSettingsSerializer LoadSettings(const std::string& directory);
 bool SettingsFileExists(const std::string& directory);
-void ApplySettings(const CSettingsSerializer& record);

@@ -6,8 +6,6 @@
 
 namespace fs = boost::filesystem;
 
-std::string workingDirectory;
-
 std::string SetWorkingDirectory() {
     PrintLine("Set Working Directory e.g. c://Dummy");
     std::string word;
@@ -31,4 +29,3 @@ std::string SetWorkingDirectory() {
     return word;
 }
 
-std::string GetWorkingDirectory() { return workingDirectory; }

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "compile/activation.h"
 #include "compile/code_generator.h"
 #include "formula/bad_input.h"
 #include "formula/c_emitter.h"
@@ -49,12 +48,6 @@ std::vector<float> Row(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    BuildTanhTable();
-    BuildSigmoidTable();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto* end = static_cast<const std::uint8_t*>(std::memchr(data, '\n', size));

@@ -1,42 +1,50 @@
-#include "compile/helper_source.h"
+#include "compile/helpers.h"
+
+#include <cmath>
+
+#include "compile/activation.h"
+#include "compile/exact_math.h"
+
+namespace {
 
 // Byte for byte what an emitted program must contain; the tests pin the lengths.
 
-const char* const kExpSource =
+
+const char kExpSource[] =
     "float exp_func ( float x )\n"
     "{\n"
     "\treturn (float)::exp(x);\n"
     "}\n"
     "\n";
 
-const char* const kLogSource =
+const char kLogSource[] =
     "float log_func ( float x )\n"
     "{\n"
     "\treturn (float)::log(x);\n"
     "}\n"
     "\n";
 
-const char* const kSinSource =
+const char kSinSource[] =
     "float sin_func ( float x )\n"
     "{\n"
     "\treturn (float)::sin(x);\n"
     "}\n"
     "\n";
 
-const char* const kCosSource =
+const char kCosSource[] =
     "float cos_func ( float x )\n"
     "{\n"
     "\treturn (float)::cos(x);\n"
     "}\n"
     "\n";
 
-const char* const kTanSource =
+const char kTanSource[] =
     "float tan_func ( float x )\n"
     "{\n"
     "\treturn (float)::tan(x);\n"
     "}\n";
 
-const char* const kSigmoidSource =
+const char kSigmoidSource[] =
     "#define GTAB_LENGTH 100          /* Activation function table length */\n"
     "#define GTAB_MAX 1.0            /* Maximum in that table */\n"
     "static float g_f[GTAB_LENGTH], g_d[GTAB_LENGTH] ;\n"
@@ -71,7 +79,7 @@ const char* const kSigmoidSource =
     "}\n"
     "\n";
 
-const char* const kTanhSource =
+const char kTanhSource[] =
     "#define LTAB_LENGTH 100          /* Activation function table length */\n"
     "#define LTAB_MAX 3.0            /* Maximum in that table */\n"
     "\n"
@@ -111,6 +119,26 @@ const char* const kTanhSource =
     "}\n"
     "\n";
 
-const char* const kSigmoidInitCall = "\tsigmoidal_act_func_init ();\n";
+const char kSigmoidInitCall[] = "\tsigmoidal_act_func_init ();\n";
 
-const char* const kTanhInitCall = "\ttanh_act_func_init();\n";
+const char kTanhInitCall[] = "\ttanh_act_func_init();\n";
+
+double Exp(double x) { return std::exp(x); }
+double Log(double x) { return std::log(x); }
+double Sin(double x) { return std::sin(x); }
+double Cos(double x) { return std::cos(x); }
+double Tan(double x) { return std::tan(x); }
+
+}  // namespace
+
+// clang-format off
+const Helper kHelpers[kHelperCount] = {
+    {"exp",     "exp_func",           0x010, kExpSource,     nullptr,          exp_func,           ComputeExp,     ExactExpBlock,   Exp},
+    {"log",     "log_func",           0x020, kLogSource,     nullptr,          log_func,           ComputeLog,     ExactLogBlock,   Log},
+    {"sin",     "sin_func",           0x040, kSinSource,     nullptr,          sin_func,           ComputeSin,     ExactSinBlock,   Sin},
+    {"cos",     "cos_func",           0x080, kCosSource,     nullptr,          cos_func,           ComputeCos,     ExactCosBlock,   Cos},
+    {"tan",     "tan_func",           0x100, kTanSource,     nullptr,          tan_func,           ComputeTan,     ExactTanBlock,   Tan},
+    {"sigmoid", "sigmoidal_act_func", 0x200, kSigmoidSource, kSigmoidInitCall, sigmoidal_act_func, ComputeSigmoid, SigmoidBlock,    nullptr},
+    {"tanh",    "tanh_act_func",      0x400, kTanhSource,    kTanhInitCall,    tanh_act_func,      ComputeTanh,    TanhBlock,       nullptr},
+};
+// clang-format on
