@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "compile/helpers.h"
-
 #include "formula/number_text.h"
 
 namespace {
