@@ -52,6 +52,9 @@ void EmitInstruction(ByteWriter& out, const OpcodeForm& form, std::uint16_t disp
             EmitHelperCallStart(out);
             EmitHelperCall(out, kHelpers[form.helper].call, DepthDuringHelper(form, depth));
             break;
+        case Shape::Pop:
+            out.Bytes(form.pop);
+            break;
         case Shape::Nop:
             out.Byte(0x90);  // nop
             break;

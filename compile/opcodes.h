@@ -26,4 +26,12 @@ enum Opcode : std::uint8_t {
     OP_TANH_INPUT = 21,
     OP_TANH = 22,
     OP_NOP = 23,
+    // The top two values combined (st(1) := st(1) op st(0), then a pop); the operand is not read.
+    OP_ADDS = 24,
+    OP_SUBS = 25,
+    OP_MULS = 26,
+    OP_DIVS = 27,
 };
+
+// Opcode bytes from here on are nops, like OP_NOP.
+constexpr int kOpcodeCount = OP_DIVS + 1;

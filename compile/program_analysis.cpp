@@ -60,6 +60,13 @@ void Step(LiveProgram& live, const std::uint8_t* instruction, std::uint32_t n, i
             if (depth == 0) Restart(live, Fault(StackFault::Underflow, n));
             live.steps.push_back({StepKind::Helper, helper, 0, StackFault::None, n});
             break;
+        case Shape::Pop:
+            if (depth <= 1) {
+                Restart(live, Fault(StackFault::Underflow, n));
+            } else {
+                live.chain = false;
+            }
+            break;
         case Shape::Nop:
             break;
     }
@@ -77,6 +84,8 @@ bool Restarts(Shape shape, int depth) {
             return depth == 0;
         case Shape::LoadThenPop:
             return depth == 0 || depth == kX87Slots;
+        case Shape::Pop:
+            return depth <= 1;
         case Shape::Nop:
             break;
     }
@@ -101,17 +110,17 @@ LiveProgram AnalyseProgram(const std::uint8_t* program, std::size_t length) {
 
 namespace {
 
-// Depth after, and whether it restarts, by opcode (above 23: a nop) and depth before: random
-// opcodes make branches on the shape mispredict, table lookups do not.
+// Depth after, and whether it restarts, by opcode (from kOpcodeCount on: a nop) and depth before:
+// random opcodes make branches on the shape mispredict, table lookups do not.
 struct Transitions {
-    std::uint8_t depthAfter[24][kX87Slots + 1];
-    bool restarts[24][kX87Slots + 1];
+    std::uint8_t depthAfter[kOpcodeCount][kX87Slots + 1];
+    bool restarts[kOpcodeCount][kX87Slots + 1];
 };
 
 const Transitions& TransitionTable() {
     static const Transitions table = [] {
         Transitions t{};
-        for (int opcode = 0; opcode < 24; ++opcode) {
+        for (int opcode = 0; opcode < kOpcodeCount; ++opcode) {
             for (int depth = 0; depth <= kX87Slots; ++depth) {
                 const OpcodeForm& form = FormOf(static_cast<std::uint8_t>(opcode));
                 t.depthAfter[opcode][depth] = static_cast<std::uint8_t>(DepthAfter(form, depth));
@@ -129,12 +138,13 @@ const Transitions& TransitionTable() {
 void AnalyseProgram(const std::uint8_t* program, std::size_t length, LiveProgram& live) {
     const Transitions& table = TransitionTable();
     live.steps.clear();
+    live.chain = true;
     live.instructions = static_cast<std::uint32_t>(length / 3);
     std::uint32_t start = 0;
     int startDepth = 0, depth = 0;
     for (std::uint32_t n = 0; n < live.instructions; ++n) {
         const std::uint8_t opcode = program[3 * static_cast<std::size_t>(n)];
-        const int row = opcode < 23 ? opcode : 23;
+        const int row = opcode < kOpcodeCount ? int{opcode} : int{OP_NOP};
         if (table.restarts[row][depth]) start = n, startDepth = depth;
         depth = table.depthAfter[row][depth];
     }

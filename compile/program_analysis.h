@@ -1,11 +1,14 @@
 #pragma once
 // What a program computes, found from its opcodes alone.
 //
-// No opcode reads a value below the top of the x87 stack, and the depth before every instruction
-// follows from the opcodes (x87_encoding.h). So the program's value is the value pushed by its last
-// push, carried through the instructions after it, unless a stack fault replaced the top by NaN on
-// the way; such a fault is known at compile time too. The live part is that chain: one start (a
-// column, or NaN from a fault) and the steps that act on it. Everything before the start is dead.
+// Only the pop forms OP_ADDS .. OP_DIVS read a value below the top of the x87 stack, and the depth
+// before every instruction follows from the opcodes (x87_encoding.h). Without them after its last
+// push, the program's value is the value pushed by that push, carried through the instructions after
+// it, unless a stack fault replaced the top by NaN on the way; such a fault is known at compile time
+// too. The live part is that chain: one start (a column, or NaN from a fault) and the steps that act
+// on it. Everything before the start is dead. A program that combines two pushed values after its
+// last restart has no such chain: its live part says so (`chain` false), and only compiled code
+// computes its value.
 //
 // The value of the live part on a row is the program's value on that row, bit for bit:
 // arithmetic steps work in x87 extended precision, a helper takes its argument rounded to float,
@@ -45,6 +48,7 @@ struct LiveStep {
 struct LiveProgram {
     std::vector<LiveStep> steps;  // steps[0] is a start (Column or Nan); no later step is a start
     std::uint32_t instructions = 0;  // the program's whole instruction count
+    bool chain = true;  // false: the value combines two pushed values, and `steps` do not describe it
 
     // True when no step reads a column below `inputCount`: the value is then the same on every row.
     bool ReadsOnlyFrom(std::uint32_t firstColumn) const;
@@ -57,10 +61,10 @@ LiveProgram AnalyseProgram(const std::vector<std::uint8_t>& program);
 // The same into `live`, reusing its storage.
 void AnalyseProgram(const std::uint8_t* program, std::size_t length, LiveProgram& live);
 
-// The live part's value on a row (its columns at `row`), computed in C++ as the compiled code does.
+// The value of a chain on a row (its columns at `row`), computed in C++ as the compiled code does.
 float EvaluateLive(const LiveProgram& live, const float* row);
 
-// Two programs with equal keys have the same value on every row. The key holds the live steps only:
+// Two chains with equal keys have the same value on every row. The key holds the live steps only:
 // not the dead instructions, the operands that no step reads, nor where a fault happened.
 void AppendLiveKey(const LiveProgram& live, std::string& key);
 

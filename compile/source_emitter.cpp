@@ -49,7 +49,7 @@ const char kEpilogue[] =
 
 const char* const kRegisters[3] = {"eax", "ecx", "edx"};
 const char* const kMemoryOps[4] = {"fadd", "fsub", "fmul", "fdiv"};  // OP_ADD .. OP_DIV
-// OP_ADDP .. OP_DIVP after their load
+// OP_ADDP .. OP_DIVP after their load, and OP_ADDS .. OP_DIVS alone
 const char* const kPopLines[4] = {
     "\t_asm  faddp st(1),st\n",
     "\t_asm  fsubp st(1),st\n",
@@ -90,6 +90,8 @@ void AppendInstruction(std::string& out, std::uint8_t opcode, const char* reg, u
         out += kHelpers[HelperOf(opcode)].emittedName;
         out += "\n\t_asm  add esp, 4\n";
         out += kReload;
+    } else if (opcode >= OP_ADDS && opcode <= OP_DIVS) {
+        out += kPopLines[opcode - OP_ADDS];
     } else {
         out += "\t_asm  nop\n";
     }

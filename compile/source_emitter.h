@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// The assembler body (the naked function's lines). An opcode byte of 23 or above gives a nop line; bytes
+// The assembler body (the naked function's lines). Opcode byte 23, and any byte from kOpcodeCount on, gives a nop line; bytes
 // after the last whole instruction (a length that is not a multiple of 3) are ignored.
 std::string EmitBody(const std::vector<std::uint8_t>& program);
 

@@ -13,7 +13,7 @@ using S = Shape;
 
 // "call" stands for the target's helper-call code around the call (native_glue_*.cpp).
 // clang-format off
-const OpcodeForm kOpcodeForms[OP_NOP + 1] = {
+const OpcodeForm kOpcodeForms[kOpcodeCount] = {
     // shape           m32fp     pop form      helper    opcode bytes        mnemonic
     {S::Load,          0xD9, 0,  {},           0},             //  0 D9 /0        fld m32fp
     {S::Arithmetic,    0xD8, 0,  {},           0},             //  1 D8 /0        fadd m32fp
@@ -39,6 +39,10 @@ const OpcodeForm kOpcodeForms[OP_NOP + 1] = {
     {S::HelperOfInput, 0xD9, 0,  {},           kTanh},         // 21 D9 /0, call  fld m32fp; call
     {S::HelperOfTop,   0, 0,     {},           kTanh},         // 22 call         call
     {S::Nop,           0, 0,     {},           0},             // 23 90           nop
+    {S::Pop,           0, 0,     {0xDE, 0xC1}, 0},             // 24 DE C1        faddp st(1),st
+    {S::Pop,           0, 0,     {0xDE, 0xE9}, 0},             // 25 DE E9        fsubp st(1),st
+    {S::Pop,           0, 0,     {0xDE, 0xC9}, 0},             // 26 DE C9        fmulp st(1),st
+    {S::Pop,           0, 0,     {0xDE, 0xF9}, 0},             // 27 DE F9        fdivp st(1),st
 };
 // clang-format on
 

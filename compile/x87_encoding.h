@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "compile/opcodes.h"
+
 // Stores bytes at a moving position. The caller reserves room for the worst case of a whole
 // program once, so no store checks the end. Code is written through one view of the memory and
 // runs from another (ExecutableMemory); `toExecutable` is the distance between them, so that
@@ -46,19 +48,22 @@ enum class Shape : std::uint8_t {
     HelperOfInput,  // fld m32fp, then a helper call on it
     HelperOfTop,    // a helper call on the top
     Nop,            // 90
+    Pop,            // a pop form: st(1) op st(0) into st(1), then a pop
 };
 
 struct OpcodeForm {
     Shape shape;
     std::uint8_t escape;    // first byte of the m32fp form
     std::uint8_t digit;     // its /digit, the ModRM reg field
-    std::uint8_t pop[2];    // LoadThenPop: the pop form
+    std::uint8_t pop[2];    // LoadThenPop, Pop: the pop form
     std::uint8_t helper;    // HelperOfInput, HelperOfTop: its row of kHelpers
 };
 
-// By opcode byte 0..23; anything above is a nop.
-extern const OpcodeForm kOpcodeForms[24];  // OP_NOP + 1
-inline const OpcodeForm& FormOf(std::uint8_t opcode) { return kOpcodeForms[opcode < 23 ? opcode : 23]; }
+// By opcode byte below kOpcodeCount; any other byte is a nop, like OP_NOP (23).
+extern const OpcodeForm kOpcodeForms[kOpcodeCount];
+inline const OpcodeForm& FormOf(std::uint8_t opcode) {
+    return kOpcodeForms[opcode < kOpcodeCount ? opcode : std::uint8_t{OP_NOP}];
+}
 
 // Rotation register of instruction n: rm code 0 (eax/rax), 1 (ecx/rcx) or 2 (edx/rdx) for n mod 3.
 using RotationRegister = std::uint8_t;
@@ -75,7 +80,7 @@ inline std::uint16_t DisplacementOf(std::uint16_t operand) {
 // The x87 stack's occupied slots, followed at compile time. Every opcode changes the depth the same
 // way on every run: a push on a full stack overwrites the top with NaN and keeps 8 slots; an
 // arithmetic form on an empty stack leaves a NaN in st(0); a pop form whose st(1) is empty writes NaN
-// there before it pops.
+// there before it pops (so a Pop at depth 0 or 1 leaves one NaN).
 constexpr int kX87Slots = 8;
 
 // Slots occupied below a helper's argument once the argument is off the stack.
@@ -96,6 +101,8 @@ inline int DepthAfter(const OpcodeForm& form, int depth) {
         case Shape::HelperOfInput:
         case Shape::HelperOfTop:
             return DepthDuringHelper(form, depth) + 1;
+        case Shape::Pop:
+            return depth > 1 ? depth - 1 : 1;
         case Shape::Nop:
             break;
     }

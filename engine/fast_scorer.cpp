@@ -1,5 +1,7 @@
 #include "engine/fast_scorer.h"
 
+#include "engine/fitness.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -92,6 +94,11 @@ void FastScorer::Score(const std::vector<std::uint8_t>* const* programs, std::si
 // it for evaluation.
 void FastScorer::Queue(const std::vector<std::uint8_t>& program, std::size_t output, float* fitness) {
     AnalyseProgram(program.data(), program.size(), live_);
+    if (!live_.chain) {
+        Compile(unchained_, program);
+        fitness[output] = CompiledFitness(unchained_.Function(), *rows_, rules_);
+        return;
+    }
     key_.clear();
     const bool constant = live_.ReadsOnlyFrom(static_cast<std::uint32_t>(std::max(inputCount_, 0)));
     float value = 0;

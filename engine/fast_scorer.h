@@ -1,6 +1,7 @@
 #pragma once
 // Fitness of programs on a row set, equal bit for bit to compiling each program and calling
-// EvaluateFitness, but faster: only the live part runs, rows are looped in generated code, a
+// EvaluateFitness, but faster: only the live part runs (a program without a chain, which the
+// console's search never makes, is compiled and called row by row), rows are looped in generated code, a
 // program whose live part reads only constants is evaluated once, up to eight programs are
 // scored side by side, a fitness already known for the same live part is not computed again, and
 // scoring ends early once the remaining rows cannot change the result.
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "compile/class_rule.h"
+#include "compile/code_generator.h"
 #include "compile/row_kernel.h"
 #include "engine/call_rows.h"
 #include "engine/fitness_cache.h"
@@ -74,6 +76,7 @@ class alignas(64) FastScorer {
     std::size_t lastNonFiniteTarget_ = 0;  // rows before it: early end would miss a NaN sum
 
     RowKernel kernel_;
+    CodeBuffer unchained_;  // programs without a chain
     LiveProgram live_;
     std::string key_;
     std::string pendingKeys_;

@@ -4,8 +4,7 @@
 
 #include "engine/gep_search.h"
 
-float EvaluateFitness(const CodeBuffer& buffer, const CallRows& rowSet, const FitnessRules& rules) {
-    const CompiledFunction program = buffer.Function();
+float CompiledFitness(CompiledFunction program, const CallRows& rowSet, const FitnessRules& rules) {
     float accumulator = 0;
     for (std::size_t i = 0; i < rowSet.size(); ++i) {
         const float y = CallCompiled(program, rowSet.Row(i));
@@ -20,6 +19,10 @@ float EvaluateFitness(const CodeBuffer& buffer, const CallRows& rowSet, const Fi
     }
     if (accumulator > rules.worstFitness) accumulator = rules.worstFitness;
     return accumulator * 0.5f;
+}
+
+float EvaluateFitness(const CodeBuffer& buffer, const CallRows& rowSet, const FitnessRules& rules) {
+    return CompiledFitness(buffer.Function(), rowSet, rules);
 }
 
 float GepSearch::EvaluateFitness(int core, const CallRows& rowSet) const {

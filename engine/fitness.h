@@ -7,3 +7,4 @@
 // Half the number of misclassified rows (Classifier) or half the sum of squared errors, capped at
 // half of worstFitness; a NaN output on any row scores half of worstFitness at once.
 float EvaluateFitness(const CodeBuffer& buffer, const CallRows& rowSet, const FitnessRules& rules);
+float CompiledFitness(CompiledFunction program, const CallRows& rowSet, const FitnessRules& rules);

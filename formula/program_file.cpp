@@ -21,7 +21,7 @@ const char kInputsStart[] = "\tfloat inputs []={";
 const char kInputsEnd[] = "};";
 constexpr std::size_t kHeadLines = 14;  // prologue, reload triple, fninit
 
-// As the emitter writes them; a pop line follows the load of OP_ADDP .. OP_DIVP.
+// As the emitter writes them: after the load of OP_ADDP .. OP_DIVP, or alone for OP_ADDS .. OP_DIVS.
 const char* const kPopLines[4] = {"\t_asm  faddp st(1),st", "\t_asm  fsubp st(1),st",
                                   "\t_asm  fmulp st(1),st", "\t_asm  fdivp st(1),st"};
 
@@ -38,18 +38,20 @@ std::vector<std::string> Lines(const std::string& text) {
 struct MemoryLine {
     std::uint8_t op;  // OP_LOAD for fld, OP_ADD .. OP_DIV
     std::uint16_t column;
+    int reg;  // the rotation register: eax 0, ecx 1, edx 2
 };
 
 bool ReadMemoryLine(const std::string& line, MemoryLine& memory) {
     static const std::regex form(
-        R"(\t_asm  (fld|fadd|fsub|fmul|fdiv) dword ptr \[e[acd]x(?:\+(\d{1,5}))?\])");
+        R"(\t_asm  (fld|fadd|fsub|fmul|fdiv) dword ptr \[e([acd])x(?:\+(\d{1,5}))?\])");
     static const char* const ops[] = {"fld", "fadd", "fsub", "fmul", "fdiv"};
     std::smatch match;
     if (!std::regex_match(line, match, form)) return false;
     for (std::uint8_t op = 0; op < 5; ++op) {
         if (match[1] == ops[op]) memory.op = op;
     }
-    const unsigned long displacement = match[2].matched ? std::stoul(match[2]) : 0;
+    memory.reg = match[2] == "a" ? 0 : match[2] == "c" ? 1 : 2;
+    const unsigned long displacement = match[3].matched ? std::stoul(match[3]) : 0;
     memory.column = static_cast<std::uint16_t>(displacement / 4 % 16384);
     return true;
 }
@@ -66,22 +68,29 @@ void Append(std::vector<std::uint8_t>& program, int opcode, std::uint16_t column
                                    static_cast<std::uint8_t>(column & 0xFF)});
 }
 
-// Reads the instruction whose first line is body[at] and returns how many lines it takes, or 0 when
-// no instruction begins there. Only a reading: CheckBody compares the lines with the emitter's.
-std::size_t ReadInstruction(const std::vector<std::string>& body, std::size_t at,
-                            std::vector<std::uint8_t>& program) {
+// The instruction whose first line is body[at]: `lines` 0 when none begins there. A load followed
+// by a pop line is OP_ADDP .. OP_DIVP, or OP_LOAD and then OP_ADDS .. OP_DIVS (`split`): both give
+// the same lines but count as one or two instructions, which the later lines' registers tell.
+struct Reading {
+    std::size_t lines = 0;
+    std::uint8_t opcode = OP_NOP;
+    std::uint16_t column = 0;
+    int reg = -1;  // the register its memory line names, if it has one
+    bool split = false;
+};
+
+Reading ReadInstruction(const std::vector<std::string>& body, std::size_t at) {
     const auto line = [&](std::size_t i) { return i < body.size() ? body[i] : std::string(); };
     MemoryLine memory{};
-    if (body[at] == "\t_asm  nop") {
-        Append(program, OP_NOP, 0);
-        return 1;
-    }
+    if (body[at] == "\t_asm  nop") return {1, OP_NOP};
     if (ReadMemoryLine(body[at], memory)) {
         const int pop = memory.op == OP_LOAD ? IndexOf(line(at + 1), kPopLines, 4, "") : -1;
-        Append(program, pop >= 0 ? OP_ADDP + pop : memory.op, memory.column);
-        return pop >= 0 ? 2 : 1;
+        if (pop < 0) return {1, memory.op, memory.column, memory.reg};
+        return {2, static_cast<std::uint8_t>(OP_ADDP + pop), memory.column, memory.reg, true};
     }
-    if (body[at] != "\t_asm  push ecx") return 0;
+    const int pop = IndexOf(body[at], kPopLines, 4, "");
+    if (pop >= 0) return {1, static_cast<std::uint8_t>(OP_ADDS + pop)};  // after no load: the top two values
+    if (body[at] != "\t_asm  push ecx") return {};
     std::size_t next = at + 1;
     const bool ofInput = ReadMemoryLine(line(next), memory) && memory.op == OP_LOAD;
     if (ofInput) ++next;
@@ -89,8 +98,37 @@ std::size_t ReadInstruction(const std::vector<std::string>& body, std::size_t at
     int helper = 0;
     for (int h = 0; h < kHelperCount; ++h)
         if (line(next) == std::string("\t_asm  call ") + kHelpers[h].emittedName) helper = h;
-    Append(program, OP_EXP_INPUT + 2 * helper + (ofInput ? 0 : 1), ofInput ? memory.column : 0);
-    return next + 5 - at;  // the call, the stack adjustment and the reload triple
+    return {next + 5 - at,  // the call, the stack adjustment and the reload triple
+            static_cast<std::uint8_t>(OP_EXP_INPUT + 2 * helper + (ofInput ? 0 : 1)),
+            static_cast<std::uint16_t>(ofInput ? memory.column : 0), ofInput ? memory.reg : -1};
+}
+
+// The readings of the body so far that its registers allow, at most one per rotation position,
+// the one of fewer instructions kept. When none fits, the first goes on, for CheckBody to refuse.
+void Extend(std::vector<std::vector<std::uint8_t>>& readings, const Reading& read) {
+    std::vector<std::vector<std::uint8_t>> next;
+    const auto keep = [&next](std::vector<std::uint8_t> program) {
+        for (const auto& kept : next)
+            if (kept.size() / 3 % 3 == program.size() / 3 % 3) return;
+        next.push_back(std::move(program));
+    };
+    for (const std::vector<std::uint8_t>& program : readings) {
+        if (read.reg >= 0 && static_cast<std::size_t>(read.reg) != program.size() / 3 % 3) continue;
+        std::vector<std::uint8_t> whole = program;
+        Append(whole, read.opcode, read.column);
+        keep(std::move(whole));
+        if (!read.split) continue;
+        std::vector<std::uint8_t> split = program;
+        Append(split, OP_LOAD, read.column);
+        Append(split, OP_ADDS + (read.opcode - OP_ADDP), 0);
+        keep(std::move(split));
+    }
+    if (next.empty()) {
+        next.push_back(readings.front());
+        Append(next.front(), read.opcode, read.column);
+    }
+    std::stable_sort(next.begin(), next.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
+    readings = std::move(next);
 }
 
 // A body line as the message shows it: without its leading tab.
@@ -118,12 +156,15 @@ void CheckBody(const std::string& path, const std::vector<std::string>& body, st
 
 std::vector<std::uint8_t> ReadBody(const std::string& path, const std::vector<std::string>& body,
                                    std::size_t firstLine) {
-    std::vector<std::uint8_t> program;
-    for (std::size_t at = kHeadLines, used = 1; at < body.size() && used != 0; at += used) {
-        used = ReadInstruction(body, at, program);
+    std::vector<std::vector<std::uint8_t>> readings(1);
+    for (std::size_t at = kHeadLines; at < body.size();) {
+        const Reading read = ReadInstruction(body, at);
+        if (read.lines == 0) break;
+        Extend(readings, read);
+        at += read.lines;
     }
-    CheckBody(path, body, firstLine, program);
-    return program;
+    CheckBody(path, body, firstLine, readings.front());
+    return readings.front();
 }
 
 // "(float)<value> " items joined by ",".

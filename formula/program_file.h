@@ -8,7 +8,9 @@
 struct ProgramFile {
     std::string path;
     // 3-byte instructions as the body shows them: the operand of a form that reads the row is its
-    // column (the byte offset / 4), of any other form 0; a nop line gives opcode 23.
+    // column (the byte offset / 4), of any other form 0; a nop line gives opcode 23. A load line
+    // followed by a pop line reads as OP_ADDP .. OP_DIVP, which computes what OP_LOAD and OP_ADDS ..
+    // OP_DIVS would.
     std::vector<std::uint8_t> program;
     std::vector<float> values;  // the inputs list: a row's inputs, then the run's constants
 };

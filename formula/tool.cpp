@@ -57,7 +57,7 @@ void CheckColumns(const ProgramFile& file) {
     for (std::size_t at = 0; at < file.program.size(); at += 3) {
         const Shape shape = FormOf(file.program[at]).shape;
         const std::size_t column = file.program[at + 1] << 8 | file.program[at + 2];
-        const bool reads = shape != Shape::HelperOfTop && shape != Shape::Nop;
+        const bool reads = shape != Shape::HelperOfTop && shape != Shape::Nop && shape != Shape::Pop;
         if (reads && column >= file.values.size()) {
             throw BadInput(file.path + ": instruction " + std::to_string(at / 3 + 1) + " reads column " +
                            std::to_string(column) + ", past the " + std::to_string(file.values.size()) +

@@ -75,7 +75,7 @@ std::string Mismatch(const char* what, const Drawn& drawn, std::size_t row, floa
 
 Drawn RandomCase(Random& random) {
     const int columns = Draw(random, 1, 8);
-    Drawn drawn{RandomProgram(random, columns, true), std::vector<float>(static_cast<std::size_t>(columns)),
+    Drawn drawn{RandomProgram(random, columns, true, false), std::vector<float>(static_cast<std::size_t>(columns)),
                 0};
     for (float& value : drawn.sample) value = RandomValue(random);
     drawn.inputCount = static_cast<std::size_t>(Draw(random, 0, columns));
@@ -112,6 +112,21 @@ std::string CheckFormula(Random& random, Drawn& drawn, CodeBuffer& buffer, std::
             failure = Mismatch("formula", drawn, drawn.rows.size() - 1, drawn.compiled.back(), value);
     }
     return CSource(formula, drawn.inputCount, "p.cpp");
+}
+
+// Programs that combine stack values read back as programs of the same body and values; a load and
+// a pop line read as one instruction or two, as the registers of the later lines say.
+TEST(FormulaTool, ReadsProgramsThatCombineStackValues) {
+    Random random(20240702);
+    CodeBuffer written, read;
+    for (int i = 0; i < 300; ++i) {
+        const std::vector<std::uint8_t> program = RandomProgram(random, 4, true);
+        const std::vector<float> row = {RandomValue(random), RandomValue(random), 1.5f, -2.0f};
+        const ProgramFile file = ParseProgramFile("p.cpp", EmitSource(program, row, 0, "", ""));
+        Compile(written, program);
+        Compile(read, file.program);
+        ASSERT_TRUE(Same(CallCompiled(written, row.data()), CallCompiled(read, row.data()))) << Text(program);
+    }
 }
 
 using Model = float (*)(const float*);

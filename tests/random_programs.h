@@ -53,6 +53,9 @@ struct ReferenceMachine {
             if (opcode % 2 == 1) Push(column);
             const auto argument = static_cast<float>(Pop());  // helpers take and give floats
             Push(helpers[(opcode - OP_EXP_INPUT) / 2](argument));
+        } else if (opcode >= OP_ADDS && opcode <= OP_DIVS) {
+            const long double top = Pop();
+            Top() = Arithmetic(opcode - OP_ADDS, Top(), top);
         }
     }
 };
@@ -60,12 +63,17 @@ struct ReferenceMachine {
 // Where the x87 raises no stack faults (the IA-32 emulator the tests run under: pushes wrap around
 // and empty slots read stale), programs keep the stack between one and eight values.
 inline bool FaultFree(std::uint8_t opcode, int depth) {
+    if (opcode >= OP_ADDS && opcode <= OP_DIVS) return depth >= 2;
     const bool ofInput = opcode >= OP_EXP_INPUT && opcode <= OP_TANH && opcode % 2 == 1;
     const bool pushes = opcode == OP_LOAD || (opcode >= OP_ADDP && opcode <= OP_DIVP) || ofInput;
     return depth == kSlots ? !pushes : depth > 0 || opcode == OP_LOAD || ofInput || opcode >= OP_NOP;
 }
 
-inline std::vector<std::uint8_t> RandomProgram(std::mt19937& random, int columns, bool stackFaults) {
+// `combining`: with the opcodes that combine the top two values (OP_ADDS .. OP_DIVS); without,
+// their bytes do not occur.
+inline std::vector<std::uint8_t> RandomProgram(std::mt19937& random, int columns, bool stackFaults,
+                                               bool combining = true) {
+    const int opcodes = combining ? kOpcodeCount : OP_NOP + 1;
     std::vector<std::uint8_t> program;
     ReferenceMachine depth;  // only its depth is used
     for (int n = std::uniform_int_distribution<int>(0, 40)(random); n > 0; --n) {
@@ -73,7 +81,7 @@ inline std::vector<std::uint8_t> RandomProgram(std::mt19937& random, int columns
         do {
             const int draw = std::uniform_int_distribution<int>(0, 99)(random);
             opcode = static_cast<std::uint8_t>(
-                draw < 96 ? draw % 24 : std::uniform_int_distribution<int>(24, 255)(random));
+                draw < 96 ? draw % opcodes : std::uniform_int_distribution<int>(kOpcodeCount, 255)(random));
         } while (!stackFaults && !FaultFree(opcode, depth.depth));
         int operand = std::uniform_int_distribution<int>(0, columns - 1)(random);
         if (std::uniform_int_distribution<int>(0, 9)(random) == 0)

@@ -1,6 +1,6 @@
-// Arbitrary byte strings run as programs over arbitrary rows on every evaluation path of the build;
-// all paths give the same bits, any NaN equal to any NaN. A further path is one more entry in
-// kPaths.
+// Arbitrary byte strings run as programs over arbitrary rows on every evaluation path of the build
+// that applies to them, and on the tests' model of the x87 stack; all give the same bits, any NaN
+// equal to any NaN. A further path is one more entry in kPaths.
 //
 // Input: two bytes of program length, the program, then the row's values, repeated to fill all
 // 16384 floats that an operand can address (byte offset 4 * operand mod 65536). The row ends at
@@ -17,6 +17,7 @@
 #include "compile/code_generator.h"
 #include "compile/program_analysis.h"
 #include "compile/row_kernel.h"
+#include "tests/random_programs.h"
 
 namespace {
 
@@ -24,26 +25,43 @@ constexpr std::size_t kRowFloats = 16384;
 
 struct Path {
     const char* name;
-    float (*evaluate)(const std::uint8_t* program, std::size_t length, const float* row);
+    // False where the path does not apply: the live part and the row kernel compute chains only.
+    bool (*evaluate)(const std::uint8_t* program, std::size_t length, const float* row, float& value);
 };
 
 const Path kPaths[] = {
     {"compiled code",
-     [](const std::uint8_t* program, std::size_t length, const float* row) {
+     [](const std::uint8_t* program, std::size_t length, const float* row, float& value) {
          static CodeBuffer buffer;  // reused, as the engine reuses its buffers
          Compile(buffer, program, length);
-         return CallCompiled(buffer, row);
+         value = CallCompiled(buffer, row);
+         return true;
      }},
-    {"live part", [](const std::uint8_t* program, std::size_t length,
-                     const float* row) { return EvaluateLive(AnalyseProgram(program, length), row); }},
+    {"stack machine",
+     [](const std::uint8_t* program, std::size_t length, const float* row, float& value) {
+         ReferenceMachine machine;  // byte offset 4 * operand, 16-bit
+         for (std::size_t i = 0; i + 3 <= length; i += 3)
+             machine.Step(program[i], row[(program[i + 1] << 8 | program[i + 2]) % kRowFloats]);
+         value = static_cast<float>(machine.Top());
+         return true;
+     }},
+    {"live part",
+     [](const std::uint8_t* program, std::size_t length, const float* row, float& value) {
+         const LiveProgram live = AnalyseProgram(program, length);
+         if (live.chain) value = EvaluateLive(live, row);
+         return live.chain;
+     }},
     // The row kernel reads four rows at a time; with a stride of 0 they are all this one row.
     {"row kernel",
-     [](const std::uint8_t* program, std::size_t length, const float* row) {
+     [](const std::uint8_t* program, std::size_t length, const float* row, float& value) {
          static RowKernel kernel;
          float values[4];
-         kernel.Prepare(0, AnalyseProgram(program, length));
+         const LiveProgram live = AnalyseProgram(program, length);
+         if (!live.chain) return false;
+         kernel.Prepare(0, live);
          kernel.Run(0, row, 0, 1, values);
-         return values[0];
+         value = values[0];
+         return true;
      }},
 };
 
@@ -75,10 +93,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(bytes, program + length, std::min(valueBytes, rowBytes));
     for (std::size_t filled = valueBytes; filled > 0 && filled < rowBytes; filled *= 2)  // repeat
         std::memcpy(bytes + filled, bytes, std::min(filled, rowBytes - filled));
-    const float first = kPaths[0].evaluate(program, length, row);
+    float first = 0;
+    kPaths[0].evaluate(program, length, row, first);
     for (const Path& path : kPaths) {
-        const float value = path.evaluate(program, length, row);
-        if (Same(value, first)) continue;
+        float value = 0;
+        if (!path.evaluate(program, length, row, value) || Same(value, first)) continue;
         std::fprintf(stderr, "%s gives %a, %s gives %a\n", kPaths[0].name, first, path.name, value);
         std::abort();
     }
