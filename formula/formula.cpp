@@ -66,6 +66,9 @@ class StackModel {
                 if (slots_.empty()) slots_.push_back(FaultExpression(StackFault::Underflow, n));
                 slots_.back() = Called(helper, std::move(slots_.back()));
                 break;
+            case Shape::Pop:
+                Pop(OperationOfPop(form.pop[1]), n);
+                break;
             case Shape::Nop:
                 break;
         }
@@ -100,6 +103,17 @@ class StackModel {
         } else {
             slots_.back() = Folded(operation, std::move(slots_.back()), std::move(right));
         }
+    }
+
+    // The top two values combined; with fewer, the result is NaN (the pop form finds st(1) empty).
+    void Pop(Operation operation, std::uint32_t n) {
+        if (slots_.size() < 2) {
+            slots_.assign(1, FaultExpression(StackFault::Underflow, n));
+            return;
+        }
+        Expression right = std::move(slots_.back());
+        slots_.pop_back();
+        slots_.back() = Folded(operation, std::move(slots_.back()), std::move(right));
     }
 
     const std::vector<float>& values_;

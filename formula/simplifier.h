@@ -16,10 +16,11 @@
 // - a coefficient moves into a group of its term when that needs fewer digits:
 //   x2 * (2.5 * x0 + x1) rather than 2.5 * x2 * (x0 + 0.4 * x1).
 //
-// Cancelling is algebra, not floating point: x / x is 1 also where x is 0, x - x and 0 * x are 0
-// also where x is infinite, x^0 is 1. Where the exact formula is NaN or infinite for such a reason,
-// or where its rounding matters, the two differ; Compare measures by how much on given rows.
-// Nothing else changes the meaning beyond rounding.
+// Cancelling is algebra, not floating point: x / x is 1 also where x is 0 or NaN, x - x and 0 * x
+// are 0 also where x is infinite, x^0 is 1, and x - x is 0 where the program's rounding leaves a
+// trace. Where the exact formula is NaN or infinite for such a reason (or a helper turns such a NaN
+// into a number: tanh of NaN is -0.99475), or where a trace of rounding matters, the two differ;
+// Compare measures by how much on given rows. Nothing else changes the meaning beyond rounding.
 #include <cstddef>
 #include <optional>
 

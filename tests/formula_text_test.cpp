@@ -18,7 +18,7 @@ namespace {
 std::vector<std::uint8_t> Program(const std::string& text) {
     const std::vector<std::string> names = Words(
         "load add sub mul div addp subp mulp divp exp_input exp log_input log sin_input sin cos_input cos "
-        "tan_input tan sigmoid_input sigmoid tanh_input tanh nop");
+        "tan_input tan sigmoid_input sigmoid tanh_input tanh nop adds subs muls divs");
     std::vector<std::uint8_t> program;
     std::istringstream words(boost::replace_all_copy(text, ",", " "));
     for (std::string name; words >> name;) {
