@@ -72,59 +72,112 @@ std::string HelperSource(std::uint8_t helper) {
     return "\nstatic float tarvo_" + name + "(float a) { return (float)" + name + "(a); }\n";
 }
 
-std::string Operand(const Term& term) {
-    return term.kind == Term::Input ? "x[" + std::to_string(term.input) + "]" : Literal(term.number);
+// The statements that compute the formula into `v`: the postfix walk with one variable per stack
+// position (v, v1, v2, ...), a leaf kept as an operand until an operation needs it in a variable.
+class BodyWriter {
+  public:
+    struct Value {
+        std::string leaf;     // a leaf's operand text; empty once the value is in its variable
+        std::string comment;  // a fault's text
+    };
+
+    Value Leaf(const Node& node) {
+        switch (node.operation) {
+            case Operation::Input:
+                return {"x[" + std::to_string(node.input) + "]", ""};
+            case Operation::Number:
+                return {Literal(node.number), ""};
+            default:
+                return {"-NAN", FaultText(node)};
+        }
+    }
+
+    // `left` op= `right`, both at the top of the stack, `right` at position `at` + 1.
+    void Operate(Operation operation, Value& left, const Value& right, std::size_t at) {
+        static const char* const assignments[] = {" += ", " -= ", " *= ", " /= "};
+        Store(left, at);
+        const std::string operand = right.leaf.empty() ? Name(at + 1) : right.leaf;
+        Line(Name(at) + assignments[static_cast<int>(operation) - static_cast<int>(Operation::Add)] + operand,
+             right.comment);
+    }
+
+    // A helper call, a negation or a power of the value at `at`.
+    void Unary(const Node& node, Value& operand, std::size_t at) {
+        Store(operand, at);
+        const std::string name = Name(at);
+        if (node.operation == Operation::Call) {
+            Line(name + " = tarvo_" + kHelpers[node.helper].name + "((float)" + name + ")", "");
+        } else if (node.operation == Operation::Negate) {
+            Line(name + " = -" + name, "");
+        } else {
+            Line(name + " = powl(" + name + ", " + std::to_string(node.exponent) + ")", "");
+        }
+    }
+
+    // The value into its variable: `v` for position 0.
+    void Store(Value& value, std::size_t at) {
+        if (value.leaf.empty()) return;
+        if (declared_.size() <= at) declared_.resize(at + 1);
+        Line((declared_[at] ? "" : "long double ") + Name(at) + " = " + value.leaf, value.comment);
+        declared_[at] = true;
+        value = {};
+    }
+
+    const std::string& Text() const { return body_; }
+
+  private:
+    static std::string Name(std::size_t at) { return at == 0 ? "v" : "v" + std::to_string(at); }
+
+    void Line(const std::string& statement, const std::string& comment) {
+        body_ += "    " + statement + ";" + (comment.empty() ? "" : " /* " + comment + " */") + "\n";
+    }
+
+    std::string body_;
+    std::vector<bool> declared_;
+};
+
+std::string Body(const Expression& formula) {
+    BodyWriter writer;
+    std::size_t depth = 0;  // values on the walk's stack
+    BodyWriter::Value result = Fold<BodyWriter::Value>(
+        formula, [&writer, &depth](const Node& node, BodyWriter::Value* operand) -> BodyWriter::Value {
+            const int arity = ArityOf(node.operation);
+            depth -= static_cast<std::size_t>(arity);
+            if (arity == 0) {
+                ++depth;
+                return writer.Leaf(node);
+            }
+            if (arity == 2) {
+                writer.Operate(node.operation, operand[0], operand[1], depth);
+            } else {
+                writer.Unary(node, operand[0], depth);
+            }
+            ++depth;
+            return operand[0];
+        });
+    writer.Store(result, 0);
+    return (ReadsInputs(formula) ? "" : "    (void)x;\n") + writer.Text() + "    return (float)v;\n";
 }
 
-std::string Statement(const FormulaStep& step) {
-    switch (step.kind) {
-        case StepKind::Add:
-            return "v += " + Operand(step.operand);
-        case StepKind::Sub:
-            return "v -= " + Operand(step.operand);
-        case StepKind::Mul:
-            return "v *= " + Operand(step.operand);
-        case StepKind::Div:
-            return "v /= " + Operand(step.operand);
-        default:
-            return "v = tarvo_" + std::string(kHelpers[step.helper].name) + "((float)v)";
-    }
-}
-
-std::string Body(const Formula& formula) {
-    bool readsInputs = formula.start.kind == Term::Input;
-    std::string body = "    long double v = ";
-    if (formula.start.kind == Term::Fault) {
-        body += "-NAN; /* " + FaultText(formula.start, formula.instructions) + " */\n";
-    } else {
-        body += Operand(formula.start) + ";\n";
-    }
-    for (const FormulaStep& step : formula.steps) {
-        body += "    " + Statement(step) + ";\n";
-        readsInputs = readsInputs || step.operand.kind == Term::Input;
-    }
-    return (readsInputs ? "" : "    (void)x;\n") + body + "    return (float)v;\n";
-}
-
-std::string InputsComment(std::size_t inputCount) {
+std::string InputsComment(std::size_t inputCount, const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) list += (list.empty() ? " " : ", ") + name;
     if (inputCount == 0) return "It reads no data inputs.";
-    if (inputCount == 1) return "x[0] is the data input.";
-    return "x[0] .. x[" + std::to_string(inputCount - 1) + "] are the data inputs.";
+    if (inputCount == 1) return "x[0] is the data input" + list + ".";
+    return "x[0] .. x[" + std::to_string(inputCount - 1) + "] are the data inputs" + list + ".";
 }
 
 }  // namespace
 
-std::string CSource(const Formula& formula, std::size_t inputCount, const std::string& origin) {
+std::string CSource(const Expression& formula, std::size_t inputCount, const std::string& origin,
+                    const std::vector<std::string>& names) {
     std::string text =
-        "/* Made by tarvo-formula from " + origin + ":\n   y = " + FormulaText(formula) + "\n   " +
-        InputsComment(inputCount) +
+        "/* Made by tarvo-formula from " + origin + ":\n   y = " + FormulaText(formula, {names}) + "\n   " +
+        InputsComment(inputCount, names) + (names.empty() ? "" : "\n  ") +
         " Arithmetic runs in long double (x87 extended precision\n"
         "   with gcc and clang on x86), every function through a float, as the program does. */\n"
         "#include <math.h>\n\nfloat tarvo_model(const float *x);\n";
-    bool used[kHelperCount] = {};
-    for (const FormulaStep& step : formula.steps) {
-        if (step.kind == StepKind::Helper) used[step.helper] = true;
-    }
+    const std::vector<bool> used = HelpersUsed(formula);
     for (std::uint8_t helper = 0; helper < kHelperCount; ++helper) {
         if (used[helper]) text += HelperSource(helper);
     }

@@ -5,9 +5,12 @@
 // sigmoid and tanh tables hold the values the program builds. Needs the activation tables built.
 #include <cstddef>
 #include <string>
+#include <vector>
 
-#include "formula/formula.h"
+#include "formula/expression.h"
 
-// `origin` names the program file in the opening comment. Every name the file defines begins with
-// "tarvo_"; all but tarvo_model are static.
-std::string CSource(const Formula& formula, std::size_t inputCount, const std::string& origin);
+// `origin` names the program file in the opening comment, which shows the formula with `names` for
+// the inputs where given (formula_printer.h). Every name the file defines begins with "tarvo_"; all
+// but tarvo_model are static.
+std::string CSource(const Expression& formula, std::size_t inputCount, const std::string& origin,
+                    const std::vector<std::string>& names = {});

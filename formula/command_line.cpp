@@ -1,18 +1,23 @@
 #include "formula/command_line.h"
 
 #include "formula/bad_input.h"
+#include "formula/input_names.h"
 #include "workspace/version.h"
 
 const char kHelpText[] =
-    "Usage: tarvo-formula [--inputs K] [--c] [--apply DATA_FILE [--svg CHART_FILE]] "
-    "PROGRAM_FILE_OR_DIRECTORY\n"
+    "Usage: tarvo-formula [--inputs K] [--names A,B,...] [--c] [--apply DATA_FILE [--svg CHART_FILE]]\n"
+    "                     PROGRAM_FILE_OR_DIRECTORY\n"
     "\n"
     "Reads a program file that a Tarvo run wrote (program<N>.cpp; in a directory, the one of the\n"
     "highest generation) and prints the formula the program computes, as one line \"y = ...\".\n"
+    "Where a simplified form reads differently, a second line \"y ≈ ...\" gives it with six\n"
+    "significant digits, and how far its value is from y on the row that the file holds.\n"
     "\n"
     "  --inputs K          the first K values of the file's inputs list are the data inputs x0 .. x{K-1},\n"
     "                      the rest are the run's constants (default: the list's length less\n"
     "                      dummyInputs of settings.dat beside the program file)\n"
+    "  --names A,B,...     names of the data inputs in place of x0, x1, ...; for Filter and Trend, of\n"
+    "                      a data row's inputs, which print as A[-1], A[0], A[+1] by window row\n"
     "  --c                 print a C99 source file defining float tarvo_model(const float *x) instead\n"
     "  --apply DATA_FILE   print the program's value on each row of DATA_FILE, prepared as learning\n"
     "                      prepares rows for the problem type in settings.dat, with a tab and the\n"
@@ -40,6 +45,8 @@ void Check(const Options& options) {
     if (options.program.empty()) throw BadInput("no program file or directory given (see --help)");
     if (options.c && !options.apply.empty()) throw BadInput("--c and --apply do not go together");
     if (!options.svg.empty() && options.apply.empty()) throw BadInput("--svg goes with --apply");
+    if (!options.names.empty() && !options.apply.empty())
+        throw BadInput("--names and --apply do not go together");
 }
 
 }  // namespace
@@ -60,6 +67,8 @@ Options ParseFormulaCommandLine(const std::vector<std::string>& args) {
             options.c = true;
         } else if (arg == "--inputs") {
             options.inputs = WholeNumber(value());
+        } else if (arg == "--names") {
+            options.names = ReadInputNames(value());
         } else if (arg == "--apply") {
             options.apply = value();
         } else if (arg == "--svg") {

@@ -1,6 +1,6 @@
 #pragma once
-// The tool's options: tarvo-formula [--inputs K] [--c] [--apply DATA_FILE [--svg CHART_FILE]]
-// PROGRAM_FILE_OR_DIRECTORY, or --help, or --version.
+// The tool's options: tarvo-formula [--inputs K] [--names A,B,...] [--c] [--apply DATA_FILE
+// [--svg CHART_FILE]] PROGRAM_FILE_OR_DIRECTORY, or --help, or --version.
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +8,7 @@
 struct Options {
     std::string program;  // a program file, or a working directory
     std::optional<std::size_t> inputs;
+    std::vector<std::string> names;  // empty: x0, x1, ...
     bool c = false;
     std::string apply;  // empty: no --apply
     std::string svg;    // empty: no chart

@@ -2,17 +2,19 @@
 
 #include <boost/archive/archive_exception.hpp>
 #include <boost/filesystem.hpp>
+#include <cstdio>
 #include <ostream>
 
 #include "compile/activation.h"
-#include "compile/program_analysis.h"
 #include "formula/apply.h"
 #include "formula/bad_input.h"
 #include "formula/c_emitter.h"
 #include "formula/command_line.h"
 #include "formula/formula.h"
 #include "formula/formula_printer.h"
+#include "formula/input_names.h"
 #include "formula/program_file.h"
+#include "formula/simplifier.h"
 #include "workspace/settings.h"
 
 namespace {
@@ -49,6 +51,39 @@ std::size_t InputCount(const Options& options, const ProgramFile& file,
     return listed - static_cast<std::size_t>(constants);
 }
 
+std::string Short(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2g", value);
+    return text;
+}
+
+// How the simplified formula's value compares with y's on the program file's row.
+std::string AgreementText(const Agreement& agreement) {
+    const std::string row = " on the sample row";
+    if (agreement.exactNaNs > 0) return "a number" + row + ", where y is NaN";
+    if (agreement.simplifiedNaNs > 0) return "NaN" + row + ", where y is a number";
+    if (agreement.maxAbsolute == 0) return "equal to y" + row;
+    return "differs from y by " + Short(agreement.maxAbsolute) + row + ", relative " +
+           Short(agreement.maxRelative);
+}
+
+// "y = exact", and "y ≈ simplified   (...)" where the simplified text differs.
+std::string FormulaLines(const Expression& formula, const ProgramFile& file,
+                         const std::vector<std::string>& names) {
+    const std::string exact = FormulaText(formula, {names});
+    const std::optional<Expression> simplified = Simplify(formula);
+    if (!simplified) return "y = " + exact + "\n";
+    const std::string text = FormulaText(*simplified, {names, 6});
+    if (text == exact) return "y = " + exact + "\n";
+    const Agreement agreement = Compare(formula, *simplified, file.values.data(), file.values.size(), 1);
+    return "y = " + exact + "\ny ≈ " + text + "   (" + AgreementText(agreement) + ")\n";
+}
+
+// The windows' half width for Filter and Trend, 0 for plain rows or no settings.
+std::int64_t HalfWidth(const std::optional<CSettingsSerializer>& settings) {
+    return settings && (settings->type & (Filter | Trend)) != 0 ? settings->omega : 0;
+}
+
 int Run(const Options& options, std::ostream& out, std::ostream& err) {
     const ProgramFile file = ReadProgramFile(FindProgramFile(options.program));
     CheckColumns(file);
@@ -59,10 +94,10 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
         ApplyProgram(file, {inputCount, *settings, options.apply, options.svg}, out, err);
         return 0;
     }
-    const LiveProgram live = AnalyseProgram(file.program);
-    if (!live.chain) throw BadInput(file.path + ": the program combines two values of the stack, which no formula shows yet");
-    const Formula formula = MakeFormula(live, file.values, inputCount);
-    out << (options.c ? CSource(formula, inputCount, file.path) : "y = " + FormulaText(formula) + "\n");
+    std::vector<std::string> names;
+    if (!options.names.empty()) names = InputNames(options.names, inputCount, HalfWidth(settings));
+    const Expression formula = MakeFormula(file.program, file.values, inputCount);
+    out << (options.c ? CSource(formula, inputCount, file.path, names) : FormulaLines(formula, file, names));
     return 0;
 }
 

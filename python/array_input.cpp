@@ -40,7 +40,7 @@ void CopyFeatures(const ArrayView& X, std::size_t row, float* out) {
 
 }  // namespace
 
-DataTable LearningTable(const ArrayView& X, const ArrayView& y, std::size_t constants) {
+DataTable LearningTable(const ArrayView& X, const ArrayView& y) {
     CheckMatrix(X);
     const std::size_t samples = X.shape[0], features = X.shape[1];
     if (y.shape.size() != 1 || y.shape[0] != samples)
@@ -50,10 +50,6 @@ DataTable LearningTable(const ArrayView& X, const ArrayView& y, std::size_t cons
         throw std::invalid_argument("Found " + std::to_string(samples) + " sample(s); at least " +
                                     std::to_string(kFewestSamples) + " are needed to learn");
     if (features == 0) throw std::invalid_argument("X has 0 features; at least 1 is needed");
-    if (constants >= kAddressableValues || features > kAddressableValues - constants)
-        throw std::invalid_argument("X has " + std::to_string(features) + " features; a program addresses " +
-                                    std::to_string(kAddressableValues) + " values, " + std::to_string(constants) +
-                                    " of them its own constants");
     DataTable table(samples, DataRow(features + 1));
     for (std::size_t row = 0; row < samples; ++row) {
         CopyFeatures(X, row, table[row].data());

@@ -13,15 +13,12 @@ struct ArrayView {
     std::vector<std::size_t> shape;
 };
 
-// Values of a row that a program addresses: its operands wrap past them.
-constexpr std::size_t kAddressableValues = 16384;
 constexpr std::size_t kFewestSamples = 2;
 
 // The rows of a fit: each row's features, then its target, as floats. Refuses X that is not
 // (n_samples, n_features) or y that is not (n_samples,), fewer than kFewestSamples samples, no
-// feature, more features than a program can address beside `constants` values of its own, and any
-// value that is not a finite float.
-DataTable LearningTable(const ArrayView& X, const ArrayView& y, std::size_t constants);
+// feature, and any value that is not a finite float.
+DataTable LearningTable(const ArrayView& X, const ArrayView& y);
 
 // The rows a compiled program reads to predict: each row's `features` values, then `constants`.
 // Refuses X that is not (n_samples, features) and any value that is not a finite float.

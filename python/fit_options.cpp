@@ -1,8 +1,7 @@
 #include "python/fit_options.h"
 
-#include <algorithm>
-#include <boost/thread/thread.hpp>
 #include <stdexcept>
+#include <string>
 
 #include "compile/helpers.h"
 
@@ -28,25 +27,22 @@ std::int32_t FunctionFlags(const std::vector<std::string>& names) {
 
 }  // namespace
 
-ChosenRun ChooseRun(const FitOptions& options) {
-    CSettingsSerializer s{};
-    s.type = Regression;
-    s.functionFlags = options.functions ? FunctionFlags(*options.functions)
-                                        : Addition | Subtraction | Multiplication | Division;
-    s.randomAlgorithm = Mersenne;
-    s.population = options.population.value_or(500);
-    s.startingPopulation = s.population;
-    s.dummyInputs = 10;
-    s.generations = options.generations.value_or(1000000);
-    s.crossoverPercent = 90;
-    s.mutationPercent = 25;
-    s.tournamentSize = 5;
-    s.tournamentDataPercent = 0;
-    s.maxFunctions = options.maxLength.value_or(40);
-    s.worstFitness = 1e30f;
-    // Every thread breeds two children at least.
-    const auto processors = static_cast<std::int32_t>(boost::thread::hardware_concurrency());
-    s.cores = options.threads.value_or(std::max(1, std::min(processors, s.population / 2)));
-    // A bound on generations alone is kept as given, so that such a run repeats exactly.
-    return {s, options.seconds.value_or(options.generations ? 0 : 10)};
+LearningPlan PlanFit(std::size_t rows, std::size_t inputs, const FitOptions& options) {
+    LearningOptions learning;
+    if (options.functions) learning.functions = FunctionFlags(*options.functions);
+    learning.seconds = options.seconds;
+    learning.generations = options.generations;
+    learning.seed = options.seed;
+    learning.cores = options.threads;
+    LearningPlan plan = PlanLearning(rows, inputs, learning);
+    // What the learning defaults leave fixed, a fit may still choose: both are written to a
+    // settings file as they are, so `tarvo learn` repeats such a run too.
+    if (options.population) plan.settings.population = plan.settings.startingPopulation = *options.population;
+    if (options.maxLength) plan.settings.maxFunctions = *options.maxLength;
+    const auto constants = static_cast<std::size_t>(plan.settings.dummyInputs);
+    if (inputs + constants > kAddressableValues)
+        throw std::invalid_argument("X has " + std::to_string(inputs) + " features; a program addresses " +
+                                    std::to_string(kAddressableValues) + " values, " + std::to_string(constants) +
+                                    " of them its own constants");
+    return plan;
 }

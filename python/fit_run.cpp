@@ -18,12 +18,8 @@ void FitRun::Collector::FrontFound(const std::vector<FrontModel>& front, std::si
     result = {front, chosen};
 }
 
-FitRun::FitRun(const DataTable& table, const ChosenRun& run, std::uint32_t seed) : seconds_(run.seconds) {
-    RunSetup setup;
-    setup.seed = seed;
-    setup.search = SearchKind::Tuned;
-    setup.seconds = run.seconds;
-    engine_.Initialise(collector_, run.settings, table, setup);
+FitRun::FitRun(const DataTable& table, const LearningPlan& plan) : seconds_(plan.setup.seconds) {
+    engine_.Initialise(collector_, plan.settings, table, plan.setup);
 }
 
 void FitRun::Start() { engine_.Start(); }

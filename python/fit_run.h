@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "python/fit_options.h"
+#include "engine/learning_defaults.h"
 
 struct FitResult {
     std::vector<FrontModel> front;  // smallest first
@@ -22,7 +22,7 @@ struct FitResult {
 class FitRun {
   public:
     // Refuses what the engine cannot run (std::runtime_error, one line) before anything starts.
-    FitRun(const DataTable& table, const ChosenRun& run, std::uint32_t seed);
+    FitRun(const DataTable& table, const LearningPlan& plan);
 
     void Start();
     // True once the run has ended; waits at most `slice` for that.

@@ -1,44 +1,30 @@
 #include "python/learned_model.h"
 
-#include <regex>
+#include <optional>
 #include <stdexcept>
 
-#include "compile/program_analysis.h"
 #include "formula/bad_input.h"
 #include "formula/c_emitter.h"
 #include "formula/formula.h"
 #include "formula/formula_printer.h"
+#include "formula/input_names.h"
 #include "formula/model_evaluation.h"
 #include "formula/program_file.h"
+#include "formula/simplifier.h"
 
 namespace {
 
 const char kOrigin[] = "the model";
 
-std::vector<float> Values(const LearnedModel& model) {
-    std::vector<float> values(model.inputCount);
-    values.insert(values.end(), model.constants.begin(), model.constants.end());
-    return values;
-}
-
-Formula FormulaOf(const LearnedModel& model) {
-    const LiveProgram live = AnalyseProgram(model.program);
-    if (!live.chain) throw std::runtime_error("the model combines two values of the stack, which no formula shows yet");
-    return MakeFormula(live, Values(model), model.inputCount);
-}
-
-std::string Named(std::string text, const std::vector<std::string>& names) {
-    static const std::regex input(R"(\bx(\d+)\b)");
-    std::string named;
-    std::sregex_iterator at(text.begin(), text.end(), input), end;
-    std::size_t last = 0;
-    for (; at != end; ++at) {
-        const std::size_t i = std::stoul((*at)[1]);
-        named += text.substr(last, static_cast<std::size_t>(at->position()) - last);
-        named += i < names.size() ? names[i] : at->str();
-        last = static_cast<std::size_t>(at->position() + at->length());
+std::vector<std::string> ShownNames(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) list += (list.empty() ? "" : ",") + name;
+    try {
+        std::vector<std::string> read = ReadInputNames(list);
+        if (read.size() == names.size()) return read;
+    } catch (const BadInput&) {
     }
-    return named + text.substr(last);
+    return {};
 }
 
 }  // namespace
@@ -50,25 +36,26 @@ LearnedModel ReadModel(const std::string& text, std::size_t inputCount) {
         if (file.values.size() < inputCount)
             throw BadInput(std::string(kOrigin) + ": " + std::to_string(file.values.size()) +
                            " values in the inputs list, fewer than its " + std::to_string(inputCount) + " inputs");
-        LearnedModel model;
-        model.program = std::move(file.program);
-        model.constants.assign(file.values.begin() + static_cast<std::ptrdiff_t>(inputCount), file.values.end());
-        model.inputCount = inputCount;
-        return model;
+        return {std::move(file.program), std::move(file.values), inputCount};
     } catch (const BadInput& error) {
         throw std::invalid_argument(error.what());
     }
 }
 
+std::vector<float> ModelConstants(const LearnedModel& model) {
+    return {model.values.begin() + static_cast<std::ptrdiff_t>(model.inputCount), model.values.end()};
+}
+
 std::vector<float> ModelValues(const LearnedModel& model, const std::vector<float>& rows) {
-    const std::size_t stride = model.inputCount + model.constants.size();
+    const std::size_t stride = model.values.size();
     return EvaluateRows(model.program, rows, stride, stride ? rows.size() / stride : 0);
 }
 
-std::string ModelFormula(const LearnedModel& model, const std::vector<std::string>& names) {
-    return Named(FormulaText(FormulaOf(model)), names);
-}
-
-std::string ModelCSource(const LearnedModel& model, const std::vector<std::string>& /*names*/) {
-    return CSource(FormulaOf(model), model.inputCount, kOrigin);
+ModelText DescribeModel(const LearnedModel& model, const std::vector<std::string>& names) {
+    const std::vector<std::string> shown = names.empty() ? names : ShownNames(names);
+    const Expression formula = MakeFormula(model.program, model.values, model.inputCount);
+    const std::string exact = FormulaText(formula, {shown});
+    const std::optional<Expression> simplified = Simplify(formula);
+    return {exact, simplified ? FormulaText(*simplified, {shown, 6}) : exact,
+            CSource(formula, model.inputCount, kOrigin, shown)};
 }

@@ -8,7 +8,7 @@
 
 struct LearnedModel {
     std::vector<std::uint8_t> program;
-    std::vector<float> constants;  // what the program reads after a row's inputs
+    std::vector<float> values;  // the file's inputs list: a sample row's inputs, then the constants
     std::size_t inputCount = 0;
 };
 
@@ -16,12 +16,18 @@ struct LearnedModel {
 // in its inputs list, or reads past them.
 LearnedModel ReadModel(const std::string& text, std::size_t inputCount);
 
+// What a compiled program reads after a row's inputs.
+std::vector<float> ModelConstants(const LearnedModel& model);
+
 // The values on `rows` as array_input.h's PredictionRows makes them, computed by the compiled
 // program as learning computed them.
 std::vector<float> ModelValues(const LearnedModel& model, const std::vector<float>& rows);
 
-// The formula for people, its inputs named `names` (x0, x1, ... past the list's end).
-std::string ModelFormula(const LearnedModel& model, const std::vector<std::string>& names);
-
-// A C99 file that defines float tarvo_model(const float *x) (formula/c_emitter.h).
-std::string ModelCSource(const LearnedModel& model, const std::vector<std::string>& names);
+// Formulas name the inputs by `names` when they are names a formula can show (letters, digits, "_"
+// and "." after a letter or "_", distinct), and x0, x1, ... otherwise.
+struct ModelText {
+    std::string formula;     // exact: the program's value, bit for bit
+    std::string simplified;  // for people, six significant digits; the exact one where none is made
+    std::string cSource;     // a C99 file defining float tarvo_model(const float *x) (formula/c_emitter.h)
+};
+ModelText DescribeModel(const LearnedModel& model, const std::vector<std::string>& names);

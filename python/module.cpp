@@ -5,12 +5,16 @@
 #include <pybind11/stl.h>
 
 #include <chrono>
+#include <fstream>
+#include <iomanip>
 #include <memory>
 #include <stdexcept>
 
 #include "python/array_input.h"
+#include "python/fit_options.h"
 #include "python/fit_run.h"
 #include "python/learned_model.h"
+#include "workspace/settings.h"
 
 namespace py = pybind11;
 
@@ -60,10 +64,10 @@ py::tuple Fit(const Doubles& X, const Doubles& y, const FitOptions& options) {
     std::unique_ptr<FitRun> fit;
     {
         py::gil_scoped_release release;
-        const ChosenRun run = ChooseRun(options);
-        const DataTable table = LearningTable(View(X), View(y), static_cast<std::size_t>(run.settings.dummyInputs) + 2);
+        const DataTable table = LearningTable(View(X), View(y));
+        const LearningPlan plan = PlanFit(table.size(), table[0].size() - 1, options);
         try {
-            fit = std::make_unique<FitRun>(table, run, options.seed);
+            fit = std::make_unique<FitRun>(table, plan);
         } catch (const std::runtime_error& refusal) {
             throw std::invalid_argument(refusal.what());
         }
@@ -78,22 +82,32 @@ py::tuple Fit(const Doubles& X, const Doubles& y, const FitOptions& options) {
     return py::make_tuple(front, result.chosen);
 }
 
+// The settings file and the data file of the same run, for `tarvo learn DIRECTORY --search tuned`.
+void WriteRun(const Doubles& X, const Doubles& y, const FitOptions& options, const std::string& directory) {
+    const DataTable table = LearningTable(View(X), View(y));
+    SaveSettings(directory, PlanFit(table.size(), table[0].size() - 1, options).settings);
+    std::ofstream data(directory + "/data.dat");
+    data << std::setprecision(9);
+    for (const DataRow& row : table) {
+        for (std::size_t column = 0; column < row.size(); ++column) data << (column ? " " : "") << row[column];
+        data << '\n';
+    }
+    if (!data.flush()) throw std::runtime_error(directory + "/data.dat: cannot be written");
+}
+
 py::array_t<double> Predict(const std::string& program, std::size_t inputs, const Doubles& X) {
     std::vector<float> values;
     {
         py::gil_scoped_release release;
         const LearnedModel model = ReadModel(program, inputs);
-        values = ModelValues(model, PredictionRows(View(X), inputs, model.constants));
+        values = ModelValues(model, PredictionRows(View(X), inputs, ModelConstants(model)));
     }
     return NumpyOf(values);
 }
 
-std::string Formula(const std::string& program, std::size_t inputs, const std::vector<std::string>& names) {
-    return ModelFormula(ReadModel(program, inputs), names);
-}
-
-std::string CSourceOf(const std::string& program, std::size_t inputs, const std::vector<std::string>& names) {
-    return ModelCSource(ReadModel(program, inputs), names);
+py::tuple Describe(const std::string& program, std::size_t inputs, const std::vector<std::string>& names) {
+    const ModelText text = DescribeModel(ReadModel(program, inputs), names);
+    return py::make_tuple(text.formula, text.simplified, text.cSource);
 }
 
 }  // namespace
@@ -101,22 +115,39 @@ std::string CSourceOf(const std::string& program, std::size_t inputs, const std:
 PYBIND11_MODULE(_core, m) {
     m.doc() = "The C++ side of tarvo: fits, predictions, formulas and C sources of models.";
     m.attr("__version__") = TARVO_VERSION;
+    const auto fitOptions = [](std::optional<double> seconds, std::optional<std::int32_t> generations,
+                               std::optional<std::int32_t> population, std::optional<std::int32_t> maxLength,
+                               std::optional<std::vector<std::string>> functions,
+                               std::optional<std::int32_t> threads, std::uint32_t seed) {
+        return FitOptions{seconds, generations, population, maxLength, std::move(functions), threads, seed};
+    };
     m.def(
         "fit",
-        [](const Doubles& X, const Doubles& y, std::optional<double> seconds, std::optional<std::int32_t> generations,
-           std::optional<std::int32_t> population, std::optional<std::int32_t> maxLength,
-           std::optional<std::vector<std::string>> functions, std::optional<std::int32_t> threads,
-           std::uint32_t seed) {
-            return Fit(X, y, {seconds, generations, population, maxLength, functions, threads, seed});
+        [fitOptions](const Doubles& X, const Doubles& y, std::optional<double> seconds,
+                     std::optional<std::int32_t> generations, std::optional<std::int32_t> population,
+                     std::optional<std::int32_t> maxLength, std::optional<std::vector<std::string>> functions,
+                     std::optional<std::int32_t> threads, std::uint32_t seed) {
+            return Fit(X, y, fitOptions(seconds, generations, population, maxLength, functions, threads, seed));
         },
         py::arg("X"), py::arg("y"), py::kw_only(), py::arg("seconds"), py::arg("generations"), py::arg("population"),
         py::arg("max_length"), py::arg("functions"), py::arg("n_threads"), py::arg("seed"),
         "Learns y from X; returns the front as (program, training error, validation error, size) rows and the "
         "position of the chosen model.");
+    m.def(
+        "write_run",
+        [fitOptions](const Doubles& X, const Doubles& y, const std::string& directory, std::optional<double> seconds,
+                     std::optional<std::int32_t> generations, std::optional<std::int32_t> population,
+                     std::optional<std::int32_t> maxLength, std::optional<std::vector<std::string>> functions,
+                     std::optional<std::int32_t> threads, std::uint32_t seed) {
+            WriteRun(X, y, fitOptions(seconds, generations, population, maxLength, functions, threads, seed),
+                     directory);
+        },
+        py::arg("X"), py::arg("y"), py::arg("directory"), py::kw_only(), py::arg("seconds"), py::arg("generations"),
+        py::arg("population"), py::arg("max_length"), py::arg("functions"), py::arg("n_threads"), py::arg("seed"),
+        "Writes settings.dat and data.dat of the fit's run to an existing directory, for `tarvo learn "
+        "DIRECTORY --search tuned --seed SEED`.");
     m.def("predict", &Predict, py::arg("program"), py::arg("n_inputs"), py::arg("X"),
           "The model's values on the rows of X.");
-    m.def("formula", &Formula, py::arg("program"), py::arg("n_inputs"), py::arg("names"),
-          "The model's formula, its inputs named by `names`.");
-    m.def("c_source", &CSourceOf, py::arg("program"), py::arg("n_inputs"), py::arg("names"),
-          "A C99 file that defines float tarvo_model(const float *x).");
+    m.def("describe", &Describe, py::arg("program"), py::arg("n_inputs"), py::arg("names"),
+          "The model's formula, its simplified form and its C99 source, the inputs named by `names`.");
 }

@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <boost/algorithm/string/replace.hpp>
 #include <boost/filesystem.hpp>
 #include <cmath>
@@ -75,7 +76,7 @@ std::string Mismatch(const char* what, const Drawn& drawn, std::size_t row, floa
 
 Drawn RandomCase(Random& random) {
     const int columns = Draw(random, 1, 8);
-    Drawn drawn{RandomProgram(random, columns, true, false), std::vector<float>(static_cast<std::size_t>(columns)),
+    Drawn drawn{RandomProgram(random, columns, true), std::vector<float>(static_cast<std::size_t>(columns)),
                 0};
     for (float& value : drawn.sample) value = RandomValue(random);
     drawn.inputCount = static_cast<std::size_t>(Draw(random, 0, columns));
@@ -98,9 +99,12 @@ std::string CheckFormula(Random& random, Drawn& drawn, CodeBuffer& buffer, std::
     BuildOpcodePool(Draw(random, 0, 0x7FF), pool, helpers, activations);
     const ProgramFile file = ParseProgramFile(
         "p.cpp", EmitSource(drawn.program, drawn.sample, RandomValue(random), helpers, activations));
-    if (file.program != AsShown(drawn.program))
+    // A load and a pop line may read back as one instruction or two: those programs by their values.
+    const bool combines = std::any_of(drawn.program.begin(), drawn.program.end(),
+                                      [](std::uint8_t byte) { return byte >= OP_ADDS && byte <= OP_DIVS; });
+    if (!combines && file.program != AsShown(drawn.program))
         failure = "recovered " + Text(file.program) + "from " + Text(drawn.program);
-    const Formula formula = MakeFormula(AnalyseProgram(file.program), file.values, drawn.inputCount);
+    const Expression formula = MakeFormula(file.program, file.values, drawn.inputCount);
     Compile(buffer, drawn.program);
     for (int r = 0; r < kRowsPerProgram; ++r) {
         std::vector<float> row = file.values;

@@ -17,8 +17,8 @@ except ImportError:  # scikit-learn before 1.6
         return estimator._validate_data(*args, **kwargs)
 
 
-FrontRow = collections.namedtuple("FrontRow", "size training_error validation_error formula")
-FrontRow.__doc__ = "A model of the front: its size in instructions, its two errors and its formula."
+FrontRow = collections.namedtuple("FrontRow", "size training_error validation_error formula simplified_formula")
+FrontRow.__doc__ = "A model of the front: its size in instructions, its two errors and its formulas."
 
 _INT32 = 2**31 - 1
 
@@ -51,31 +51,37 @@ class Regressor(RegressorMixin, BaseEstimator):
     Parameters
     ----------
     seconds : float or None
-        Time budget of a fit; 0 for none. None: 10 seconds, unless `generations` bounds the fit.
+        Time budget of a fit in seconds. None: 3 to 10 seconds by the size of the table, as
+        `tarvo learn` takes it, unless `generations` bounds the fit; then none.
     generations : int or None
         The most generations of a fit, the first (random) one included. None: no bound.
     population : int or None
-        Programs kept, and children made, per generation. None: 500.
+        Programs kept, and children made, per generation. None: 1000.
     max_length : int or None
-        The longest program in instructions, its final scale and offset included. None: 40.
+        The longest program in instructions, its final scale and offset included. None: 40 to 80
+        by the number of features.
     functions : str, list of str or None
         The functions of the formulas: "+", "-", "*", "/", "exp", "log", "sin", "cos", "tan",
-        "sigmoid", "tanh", as a list or a comma-separated string. None: "+,-,*,/".
+        "sigmoid", "tanh", as a list or a comma-separated string. None: "+,-,*,/,exp,log,sin,cos".
     n_threads : int or None
         Threads of a fit. None: one per processor. The result does not depend on it.
     random_state : int, RandomState or None
         Seeds the fit: an int from 0 to 2**32 - 1 is the seed itself, as `tarvo learn --seed`
         takes it. The same data, parameters and seed give the same formula, unless the time
         budget ends the fit: where it stops depends on the machine and its load, so bound
-        `generations` (and leave `seconds` None or 0) for fits that repeat exactly.
+        `generations` (and leave `seconds` None) for fits that repeat exactly.
 
     Attributes
     ----------
     formula_ : str
-        The chosen formula, its inputs named by the columns of a pandas DataFrame (else x0, x1, ...).
+        The chosen formula, exactly as the model computes it, its inputs named by the columns of a
+        pandas DataFrame where they are names (a letter or "_", then letters, digits, "_" or "."),
+        else x0, x1, ...
+    simplified_formula_ : str
+        The same formula simplified for people, its numbers to six significant digits.
     pareto_front_ : list of FrontRow
         The best model of each size that beats every smaller one: (size, training_error,
-        validation_error, formula), smallest first.
+        validation_error, formula, simplified_formula), smallest first.
     training_error_, validation_error_ : float
         Mean squared errors of the chosen model on the training rows and on the held-out rows
         (NaN when none were held out).
@@ -101,7 +107,7 @@ class Regressor(RegressorMixin, BaseEstimator):
     def fit(self, X, y):
         """Learns a formula from X (n_samples, n_features) and y (n_samples,); returns self."""
         options = dict(
-            seconds=_check_number("seconds", self.seconds, numbers.Real, 0, 1e9),
+            seconds=_check_number("seconds", self.seconds, numbers.Real, 1e-3, 366 * 24 * 3600.0),
             generations=_check_number("generations", self.generations, numbers.Integral, 1),
             population=_check_number("population", self.population, numbers.Integral, 2),
             max_length=_check_number("max_length", self.max_length, numbers.Integral, 3),
@@ -113,11 +119,12 @@ class Regressor(RegressorMixin, BaseEstimator):
         front, chosen = _core.fit(X, y, seed=seed, **options)
         names = self._names()
         self.pareto_front_ = [
-            FrontRow(size, training, validation, _core.formula(program, X.shape[1], names))
+            FrontRow(size, training, validation, *_core.describe(program, X.shape[1], names)[:2])
             for program, training, validation, size in front
         ]
         self.program_ = front[chosen][0]
         self.formula_ = self.pareto_front_[chosen].formula
+        self.simplified_formula_ = self.pareto_front_[chosen].simplified_formula
         self.training_error_ = self.pareto_front_[chosen].training_error
         self.validation_error_ = self.pareto_front_[chosen].validation_error
         self.seed_ = seed
@@ -133,7 +140,7 @@ class Regressor(RegressorMixin, BaseEstimator):
         """The chosen model as a C99 file defining float tarvo_model(const float *x); written to
         `path` when given."""
         check_is_fitted(self, "program_")
-        return self._export(_core.c_source(self.program_, self.n_features_in_, self._names()), path)
+        return self._export(_core.describe(self.program_, self.n_features_in_, self._names())[2], path)
 
     def export_program(self, path=None):
         """The chosen model as a program file (`program_`); written to `path` when given."""
