@@ -20,7 +20,7 @@ endforeach()
 if(TARVO_TESTS)
   add_test(NAME python COMMAND ${Python3_EXECUTABLE} -m pytest -q -p no:cacheprovider ${CMAKE_SOURCE_DIR}/tests/python)
   set_tests_properties(python PROPERTIES TIMEOUT 900
-    ENVIRONMENT "PYTHONPATH=${tarvo_python_tree};TARVO_EXE=$<TARGET_FILE:tarvo>;TARVO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    ENVIRONMENT "PYTHONPATH=${tarvo_python_tree};TARVO_EXE=$<TARGET_FILE:tarvo>;TARVO_FORMULA_EXE=$<TARGET_FILE:tarvo-formula>;TARVO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
 
 # Debian's python3 reads packages of its own from /usr/lib/python3/dist-packages and the others
