@@ -119,7 +119,7 @@ def test_no_prediction_before_a_fit_nor_with_other_features(data):
 
 def test_a_fit_lets_other_threads_run(data):
     X, y = data
-    fit = threading.Thread(target=tarvo.Regressor(seconds=3, random_state=0).fit, args=data)
+    fit = threading.Thread(target=tarvo.Regressor(seconds=1.5, random_state=0).fit, args=data)
     fit.start()
     time.sleep(0.3)  # needs the GIL back to wake
     assert fit.is_alive()
