@@ -18,7 +18,7 @@ from tarvo import _core
 
 SOURCE_DIR = os.environ.get("TARVO_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
 
-# Checks that cannot apply to a search over programs, by name, and why.
+# Checks that cannot apply to a search over programs, by name, and why (none of scikit-learn 1.2's).
 NOT_APPLICABLE = {}
 
 
