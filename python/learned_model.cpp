@@ -17,6 +17,7 @@ namespace {
 const char kOrigin[] = "the model";
 
 std::vector<std::string> ShownNames(const std::vector<std::string>& names) {
+    if (names.empty()) return names;
     std::string list;
     for (const std::string& name : names) list += (list.empty() ? "" : ",") + name;
     try {
@@ -52,10 +53,14 @@ std::vector<float> ModelValues(const LearnedModel& model, const std::vector<floa
 }
 
 ModelText DescribeModel(const LearnedModel& model, const std::vector<std::string>& names) {
-    const std::vector<std::string> shown = names.empty() ? names : ShownNames(names);
+    const std::vector<std::string> shown = ShownNames(names);
     const Expression formula = MakeFormula(model.program, model.values, model.inputCount);
     const std::string exact = FormulaText(formula, {shown});
     const std::optional<Expression> simplified = Simplify(formula);
-    return {exact, simplified ? FormulaText(*simplified, {shown, 6}) : exact,
-            CSource(formula, model.inputCount, kOrigin, shown)};
+    return {exact, simplified ? FormulaText(*simplified, {shown, 6}) : exact};
+}
+
+std::string ModelCSource(const LearnedModel& model, const std::vector<std::string>& names) {
+    const Expression formula = MakeFormula(model.program, model.values, model.inputCount);
+    return CSource(formula, model.inputCount, kOrigin, ShownNames(names));
 }

@@ -28,6 +28,8 @@ std::vector<float> ModelValues(const LearnedModel& model, const std::vector<floa
 struct ModelText {
     std::string formula;     // exact: the program's value, bit for bit
     std::string simplified;  // for people, six significant digits; the exact one where none is made
-    std::string cSource;     // a C99 file defining float tarvo_model(const float *x) (formula/c_emitter.h)
 };
 ModelText DescribeModel(const LearnedModel& model, const std::vector<std::string>& names);
+
+// A C99 file that defines float tarvo_model(const float *x) (formula/c_emitter.h).
+std::string ModelCSource(const LearnedModel& model, const std::vector<std::string>& names);

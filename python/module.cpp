@@ -107,7 +107,11 @@ py::array_t<double> Predict(const std::string& program, std::size_t inputs, cons
 
 py::tuple Describe(const std::string& program, std::size_t inputs, const std::vector<std::string>& names) {
     const ModelText text = DescribeModel(ReadModel(program, inputs), names);
-    return py::make_tuple(text.formula, text.simplified, text.cSource);
+    return py::make_tuple(text.formula, text.simplified);
+}
+
+std::string CSourceOf(const std::string& program, std::size_t inputs, const std::vector<std::string>& names) {
+    return ModelCSource(ReadModel(program, inputs), names);
 }
 
 }  // namespace
@@ -149,5 +153,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("predict", &Predict, py::arg("program"), py::arg("n_inputs"), py::arg("X"),
           "The model's values on the rows of X.");
     m.def("describe", &Describe, py::arg("program"), py::arg("n_inputs"), py::arg("names"),
-          "The model's formula, its simplified form and its C99 source, the inputs named by `names`.");
+          "The model's formula and its simplified form, the inputs named by `names`.");
+    m.def("c_source", &CSourceOf, py::arg("program"), py::arg("n_inputs"), py::arg("names"),
+          "A C99 file that defines float tarvo_model(const float *x).");
 }

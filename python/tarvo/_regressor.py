@@ -119,7 +119,7 @@ class Regressor(RegressorMixin, BaseEstimator):
         front, chosen = _core.fit(X, y, seed=seed, **options)
         names = self._names()
         self.pareto_front_ = [
-            FrontRow(size, training, validation, *_core.describe(program, X.shape[1], names)[:2])
+            FrontRow(size, training, validation, *_core.describe(program, X.shape[1], names))
             for program, training, validation, size in front
         ]
         self.program_ = front[chosen][0]
@@ -140,7 +140,7 @@ class Regressor(RegressorMixin, BaseEstimator):
         """The chosen model as a C99 file defining float tarvo_model(const float *x); written to
         `path` when given."""
         check_is_fitted(self, "program_")
-        return self._export(_core.describe(self.program_, self.n_features_in_, self._names())[2], path)
+        return self._export(_core.c_source(self.program_, self.n_features_in_, self._names()), path)
 
     def export_program(self, path=None):
         """The chosen model as a program file (`program_`); written to `path` when given."""
