@@ -54,14 +54,26 @@ set(CPACK_PACKAGE_CONTACT "${tarvo_contact}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "learns formulas from tables of numbers by gene expression programming")
 set(CPACK_PACKAGE_DESCRIPTION
   "Tarvo evolves small stack-machine programs that fit a table of numbers, compiles every candidate to x87 machine code to score it, and writes each new best program as a C++ source file. It runs as an interactive console or, with 'tarvo learn', without one.")
+if(TARVO_HAVE_PYTHON)
+  string(APPEND CPACK_PACKAGE_DESCRIPTION
+    " Its Python module, tarvo, offers the search as a scikit-learn estimator.")
+endif()
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)  # MPI's libraries too, where the build has island runs
+set(tarvo_recommends)
 if(TARVO_HAVE_MPI)
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS openmpi-bin)  # mpirun, to start an island run
+  list(APPEND tarvo_recommends openmpi-bin)  # mpirun, to start an island run
 endif()
+if(TARVO_HAVE_PYTHON)
+  # The module is built for one Python version, and its package needs scikit-learn and numpy.
+  math(EXPR tarvo_next_minor "${Python3_VERSION_MINOR} + 1")
+  list(APPEND tarvo_recommends "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR})"
+    "python3 (<< ${Python3_VERSION_MAJOR}.${tarvo_next_minor})" python3-sklearn)
+endif()
+string(REPLACE ";" ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS "${tarvo_recommends}")
 if(TARVO_TARGET STREQUAL ia32)
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE i386)
 endif()

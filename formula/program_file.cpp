@@ -10,6 +10,7 @@
 #include "compile/helpers.h"
 #include "compile/opcodes.h"
 #include "compile/source_emitter.h"
+#include "compile/x87_encoding.h"
 #include "formula/bad_input.h"
 
 namespace fs = boost::filesystem;
@@ -234,4 +235,17 @@ ProgramFile ParseProgramFile(const std::string& path, const std::string& text) {
     ProgramFile file{path, ReadBody(path, body, code + 3), {}};
     file.values = ReadInputs(path, inputs + 1, lines[inputs]);
     return file;
+}
+
+void CheckColumns(const ProgramFile& file) {
+    for (std::size_t at = 0; at < file.program.size(); at += 3) {
+        const Shape shape = FormOf(file.program[at]).shape;
+        const std::size_t column = file.program[at + 1] << 8 | file.program[at + 2];
+        const bool reads = shape != Shape::HelperOfTop && shape != Shape::Nop && shape != Shape::Pop;
+        if (reads && column >= file.values.size()) {
+            throw BadInput(file.path + ": instruction " + std::to_string(at / 3 + 1) + " reads column " +
+                           std::to_string(column) + ", past the " + std::to_string(file.values.size()) +
+                           " values of the inputs list");
+        }
+    }
 }

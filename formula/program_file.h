@@ -22,3 +22,7 @@ std::string FindProgramFile(const std::string& fileOrDirectory);
 // a body line that is not exactly what the console writes there, or an unreadable inputs list.
 ProgramFile ReadProgramFile(const std::string& path);
 ProgramFile ParseProgramFile(const std::string& path, const std::string& text);
+
+// Throws BadInput when an instruction reads a column past the inputs list: the compiled program
+// reads every column its instructions name, live or not.
+void CheckColumns(const ProgramFile& file);

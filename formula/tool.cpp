@@ -6,7 +6,6 @@
 #include <ostream>
 
 #include "compile/activation.h"
-#include "compile/x87_encoding.h"
 #include "formula/apply.h"
 #include "formula/bad_input.h"
 #include "formula/c_emitter.h"
@@ -50,20 +49,6 @@ std::size_t InputCount(const Options& options, const ProgramFile& file,
         throw BadInput("dummyInputs " + std::to_string(constants) + " of settings.dat does not fit" + list);
     }
     return listed - static_cast<std::size_t>(constants);
-}
-
-// The compiled program reads every column its instructions name, live or not.
-void CheckColumns(const ProgramFile& file) {
-    for (std::size_t at = 0; at < file.program.size(); at += 3) {
-        const Shape shape = FormOf(file.program[at]).shape;
-        const std::size_t column = file.program[at + 1] << 8 | file.program[at + 2];
-        const bool reads = shape != Shape::HelperOfTop && shape != Shape::Nop && shape != Shape::Pop;
-        if (reads && column >= file.values.size()) {
-            throw BadInput(file.path + ": instruction " + std::to_string(at / 3 + 1) + " reads column " +
-                           std::to_string(column) + ", past the " + std::to_string(file.values.size()) +
-                           " values of the inputs list");
-        }
-    }
 }
 
 std::string Short(double value) {
