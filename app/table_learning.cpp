@@ -1,5 +1,6 @@
 #include "app/table_learning.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <boost/algorithm/string/join.hpp>
@@ -32,6 +33,13 @@ DataTable EngineRows(const CsvTable& table) {
         rows[r].push_back(static_cast<float>(table.targets[r]));
     }
     return rows;
+}
+
+ProgressShape ShapeOf(const LearningPlan& plan) {
+    ProgressShape shape{isatty(STDOUT_FILENO) == 1, 0, plan.setup.seconds, plan.settings.generations};
+    winsize size{};
+    if (shape.terminal && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0) shape.columns = size.ws_col;
+    return shape;
 }
 
 // A word the shell takes back as it is.
@@ -171,8 +179,7 @@ int LearnTable(const TableRun& run) {
     }
     const LearningPlan plan = PlanLearning(table.Rows(), table.inputNames.size(), run.learning);
     const std::string directory = run.out.empty() ? DefaultOutputDirectory(run.file) : run.out;
-    TableReporter reporter(directory, run.keepPrograms,
-                           {isatty(STDOUT_FILENO) == 1, plan.setup.seconds, plan.settings.generations});
+    TableReporter reporter(directory, run.keepPrograms, ShapeOf(plan));
     CEngine engine;
     try {
         engine.Initialise(reporter, plan.settings, EngineRows(table), plan.setup);

@@ -59,7 +59,8 @@ void TableReporter::ShowProgress() {
     std::unique_lock<std::mutex> lock(mutex_);
     const auto every = shape_.terminal ? kTerminalEvery : kLogEvery;
     while (!wake_.wait_for(lock, every, [this] { return stopping_; })) {
-        const std::string text = ProgressLine(Seconds(), shape_, generations_, best_);
+        std::string text = ProgressLine(Seconds(), shape_, generations_, best_);
+        if (shape_.columns > 1 && text.size() >= shape_.columns) text.resize(shape_.columns - 1);
         if (shape_.terminal)
             std::cout << "\r" << text << "\033[K" << std::flush;
         else

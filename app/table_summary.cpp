@@ -131,14 +131,13 @@ std::string ChartFile(const ModelReport& report, const std::string& target) {
 }
 
 std::string AgreementText(const Agreement& agreement) {
-    const std::string rows = " on " + std::to_string(agreement.rows) + " rows";
-    if (agreement.exactNaNs + agreement.simplifiedNaNs > 0)
-        return "the simplified formula is NaN where the exact one is not (or the other way round) on " +
-               std::to_string(agreement.exactNaNs + agreement.simplifiedNaNs) + " of " +
-               std::to_string(agreement.rows) + " rows";
-    if (agreement.maxAbsolute == 0) return "the simplified formula gives the exact one's values" + rows;
-    return "the simplified formula differs from the exact one by " + Short(agreement.maxAbsolute) + " at most (" +
-           Short(agreement.maxRelative) + " relative)" + rows;
+    const std::string rows = std::to_string(agreement.rows) + " rows";
+    const std::size_t nans = agreement.exactNaNs + agreement.simplifiedNaNs;
+    if (nans > 0)
+        return "one of the two formulas is NaN where the other is not on " + std::to_string(nans) + " of the " + rows;
+    if (agreement.maxAbsolute == 0) return "the simplified formula equals the exact one on all " + rows;
+    return "the simplified formula differs from the exact one by at most " + Short(agreement.maxAbsolute) + ", " +
+           Short(agreement.maxRelative) + " relative, on the " + rows;
 }
 
 std::string FitText(const Fit& fit) {
