@@ -19,7 +19,7 @@ TunedSettings TunedSettingsOf(const CSettingsSerializer& s, std::uint64_t seed, 
     settings.mutation = s.mutationPercent / 100.0;
     settings.tournament = static_cast<std::size_t>(std::max(s.tournamentSize, 1));
     settings.maxInstructions = static_cast<std::size_t>(std::max(s.maxFunctions, 3));
-    settings.maxConstants = static_cast<std::size_t>(std::max(s.dummyInputs, 0));
+    settings.maxConstants = static_cast<std::size_t>(s.dummyInputs - 2);  // refused below 2
     settings.functionFlags = s.functionFlags;
     settings.threads = std::max(s.cores, 1);
     settings.seed = seed;
@@ -36,6 +36,9 @@ void TunedRun::Prepare(const CSettingsSerializer& settings, const DataTable& tab
     PrepareTrainingRows(table, settings, rows, inputCount);
     const std::string refusal = SettingsProblem(settings, inputCount, rows, UsableMemoryBytes());
     if (!refusal.empty()) throw std::runtime_error(refusal);
+    // A program's file lists the inputs, then Dummy Inputs constants (as the specified search's
+    // files do, so that the tools tell them apart); the scale and offset are two of them.
+    if (settings.dummyInputs < 2) throw std::runtime_error(kTunedDummyInputsRefusal);
     const std::uint64_t runSeed = seed ? *seed : static_cast<std::uint64_t>(SecondsNow());
     std::vector<std::size_t> training, validation;
     SplitRows(rows.size(), runSeed, training, validation);

@@ -11,6 +11,9 @@
 #include "workspace/data_file.h"
 #include "workspace/settings.h"
 
+inline constexpr const char* kTunedDummyInputsRefusal =
+    "Dummy Inputs must be at least 2 for the tuned search: a program's scale and offset are two of them.";
+
 class TunedRun : public Search {
   public:
     // Refuses settings that cannot run as the specified search does (std::runtime_error, one line).

@@ -196,6 +196,8 @@ std::string TunedSearch::Source(Worker& worker, const TunedIndividual& individua
     std::vector<float> sample;
     for (const std::vector<float>& column : training_.columns) sample.push_back(column.front());
     sample.insert(sample.end(), worker.code.constants.begin(), worker.code.constants.end());
+    // Every file lists as many constants (unused ones 0), so that tools tell inputs from constants.
+    sample.resize(training_.inputCount + settings_.maxConstants + 2, 0.0f);
     return EmitSource(worker.code.bytes, sample, training_.targets.front(), helperSource_, activationSource_);
 }
 

@@ -31,7 +31,7 @@ struct TunedSettings {
     double mutation = 0.25;                // chance of a child to be mutated
     std::size_t tournament = 5;
     std::size_t maxInstructions = 40;      // of a program, its scaling included
-    std::size_t maxConstants = 10;         // of a program, its scale and offset aside
+    std::size_t maxConstants = 8;          // of a program, its scale and offset aside
     std::int32_t functionFlags = 0x0FF;
     int threads = 1;
     std::uint64_t seed = 0;

@@ -12,6 +12,7 @@
 #include "compile/native_glue.h"
 #include "compile/opcodes.h"
 #include "engine/settings_check.h"
+#include "engine/tuned_run.h"
 #include "tests/engine_test_support.h"
 #include "workspace/csv_table.h"
 #include "workspace/data_file.h"
@@ -54,6 +55,20 @@ std::string LongProgram() {
     const bool cleared = std::all_of(buffer.Bytes() + buffer.Size(), buffer.Bytes() + longSize,
                                      [](std::uint8_t byte) { return byte == 0xCC; });
     return runs && cleared && CallCompiled(buffer, row) == 2 ? "longer programs run too" : "";
+}
+
+std::string TunedDummyInputs() {
+    CSettingsSerializer settings = SmallSettings();
+    TunedRun run;
+    settings.dummyInputs = 2;
+    run.Prepare(settings, {{1, 2}, {3, 4}}, 1, 0);
+    settings.dummyInputs = 1;
+    try {
+        run.Prepare(settings, {{1, 2}, {3, 4}}, 1, 0);
+    } catch (const std::runtime_error& refusal) {
+        return refusal.what();
+    }
+    return "";
 }
 
 std::string SettingsTail() {
@@ -127,6 +142,7 @@ const std::map<std::string, std::function<std::string()>> kChecks = {
     {"Sigma (Offset) of a Trend", [] { return Refusal([](auto& s) { s.type = Trend, s.sigma = -1; }); }},
     {"Window inputs, (2 Omega + 1) times the input columns",
      [] { return Refusal([](auto& s) { s.type = Filter, s.omega = 1 << 30; }); }},
+    {"Dummy Inputs of the tuned search", TunedDummyInputs},
     {"Values of a row that programs address", Addressing},
     {"Length of a compiled program", LongProgram},
     {"settings.dat", SettingsTail},

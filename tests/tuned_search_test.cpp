@@ -137,6 +137,8 @@ Recorded SearchRun(const TunedRows& training, const TunedRows& validation, int t
 // each row's inputs.
 double FileError(const std::string& source, const TunedRows& rows) {
     const ProgramFile file = ParseProgramFile("model.cpp", source);
+    // The inputs, then every constant place (3 and the scaling's 2), as the tools expect.
+    EXPECT_EQ(file.values.size(), rows.inputCount + 5);
     CodeBuffer buffer;
     Compile(buffer, file.program);
     MeanSquaredError error;
