@@ -85,7 +85,7 @@ std::string InputList(const CsvTable& table) { return boost::join(FormulaNames(t
 std::vector<OutputFile> OutputFiles(const TableReporter& reporter, const ModelReport& report, const CsvTable& table,
                                     const std::string& directory) {
     const std::size_t inputs = table.inputNames.size();
-    std::string reader = "tarvo-formula --inputs " + std::to_string(inputs);
+    std::string reader = "tarvo-formula";
     if (FormulaNames(table.inputNames) == table.inputNames)
         reader += " --names " + boost::join(table.inputNames, ",");
     return {
