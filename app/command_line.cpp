@@ -183,13 +183,16 @@ CommandLine ParseLearnTable(const std::vector<std::string>& words) {
         seen.push_back(name);
         if (name == "--no-header" || name == "--keep-programs") {
             if (value) return refuse(name + " takes no value");
-            if (name == "--no-header") run.csv.header = false;
-            else run.keepPrograms = true;
+            if (name == "--no-header")
+                run.csv.header = false;
+            else
+                run.keepPrograms = true;
             continue;
         }
         if (name == "--islands" || name == "--search" || name == "--migrate-every" || name == "--migrants")
             return refuse(name + " is for a working directory, not a table file");
-        const char* const named[] = {"--target", "--seconds", "--generations", "--functions", "--seed", "--out"};
+        const char* const named[] = {"--target",    "--seconds", "--generations",
+                                     "--functions", "--seed",    "--out"};
         if (std::find(std::begin(named), std::end(named), name) == std::end(named))
             return refuse("unknown option " + name);
         if (!value && i + 1 < words.size()) value = words[++i];

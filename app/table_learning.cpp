@@ -21,7 +21,7 @@ namespace fs = boost::filesystem;
 
 namespace {
 
-const char* const kFunctionNames[] = {"add", "sub", "mul", "div", "exp", "log",
+const char* const kFunctionNames[] = {"add", "sub", "mul", "div",     "exp", "log",
                                       "sin", "cos", "tan", "sigmoid", "tanh"};
 
 // Rows as the engine takes them: the inputs, then the target.
@@ -29,7 +29,8 @@ DataTable EngineRows(const CsvTable& table) {
     const std::size_t inputs = table.inputNames.size();
     DataTable rows(table.Rows());
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (std::size_t i = 0; i < inputs; ++i) rows[r].push_back(static_cast<float>(table.inputs[r * inputs + i]));
+        for (std::size_t i = 0; i < inputs; ++i)
+            rows[r].push_back(static_cast<float>(table.inputs[r * inputs + i]));
         rows[r].push_back(static_cast<float>(table.targets[r]));
     }
     return rows;
@@ -69,7 +70,8 @@ std::string PrepareDirectory(const std::string& directory) {
     boost::system::error_code error;
     fs::create_directories(directory, error);
     if (error || !fs::is_directory(directory))
-        return "cannot make the directory " + directory + ": " + (error ? error.message() : "a file is in the way");
+        return "cannot make the directory " + directory + ": " +
+               (error ? error.message() : "a file is in the way");
     static const std::regex program(R"(program\d+\.cpp)");
     for (fs::directory_iterator entry(directory, error), end; !error && entry != end; entry.increment(error))
         if (std::regex_match(entry->path().filename().string(), program)) fs::remove(entry->path(), error);
@@ -82,21 +84,23 @@ struct OutputFile {
 
 std::string InputList(const CsvTable& table) { return boost::join(FormulaNames(table.inputNames), ", "); }
 
-std::vector<OutputFile> OutputFiles(const TableReporter& reporter, const ModelReport& report, const CsvTable& table,
-                                    const std::string& directory) {
+std::vector<OutputFile> OutputFiles(const TableReporter& reporter, const ModelReport& report,
+                                    const CsvTable& table, const std::string& directory) {
     const std::size_t inputs = table.inputNames.size();
     std::string reader = "tarvo-formula";
     if (FormulaNames(table.inputNames) == table.inputNames)
         reader += " --names " + boost::join(table.inputNames, ",");
     return {
-        {"model.cpp", "the program of the formula; " + reader + " " + ShellWord(directory + "/model.cpp") +
-                          " reads it",
+        {"model.cpp",
+         "the program of the formula; " + reader + " " + ShellWord(directory + "/model.cpp") + " reads it",
          reporter.Front()[reporter.Chosen()].source},
         {"formula.txt", "the formula, exact and simplified", FormulaFile(report, table.targetName)},
-        {"model.c", "the formula as C: float tarvo_model(const float *x), x[0] .. x[" + std::to_string(inputs - 1) +
-                        "] being " + InputList(table),
+        {"model.c",
+         "the formula as C: float tarvo_model(const float *x), x[0] .. x[" + std::to_string(inputs - 1) +
+             "] being " + InputList(table),
          report.cSource},
-        {"pareto.csv", "the best formula of each size, with its errors", ParetoTable(reporter.Front(), table)},
+        {"pareto.csv", "the best formula of each size, with its errors",
+         ParetoTable(reporter.Front(), table)},
         {"chart.svg", "predictions against targets, and row by row", ChartFile(report, table.targetName)},
     };
 }
@@ -104,7 +108,8 @@ std::vector<OutputFile> OutputFiles(const TableReporter& reporter, const ModelRe
 // The closing summary; returns false when a file could not be written.
 bool Summarise(const TableRun& run, const TableReporter& reporter, const CsvTable& table,
                const LearningPlan& plan, const std::string& directory) {
-    const ModelReport report = ReportModel(reporter.Front()[reporter.Chosen()].source, table, *plan.setup.seed);
+    const ModelReport report =
+        ReportModel(reporter.Front()[reporter.Chosen()].source, table, *plan.setup.seed);
     const std::string target = FormulaNames({table.targetName})[0];
     std::cout << boost::format("Learned for %.1f s, %d generations.\n\n") % reporter.Seconds() %
                      reporter.Generations();
@@ -115,8 +120,8 @@ bool Summarise(const TableRun& run, const TableReporter& reporter, const CsvTabl
                   << "exact: " << target << " = " << report.exact << "\n"
                   << "(" << AgreementText(report.agreement) << ")\n";
     }
-    std::cout << boost::format("\nMean squared error and R^2 on the %1% training rows: %2%\n") % report.training.rows %
-                     FitText(report.training)
+    std::cout << boost::format("\nMean squared error and R^2 on the %1% training rows: %2%\n") %
+                     report.training.rows % FitText(report.training)
               << boost::format("and on the %1% validation rows, held out from learning: %2%\n\n") %
                      report.validation.rows % FitText(report.validation);
     bool written = true;
@@ -167,7 +172,9 @@ std::string FunctionList(std::int32_t flags) {
     return boost::join(list, ",");
 }
 
-std::string DefaultOutputDirectory(const std::string& file) { return fs::path(file).stem().string() + ".tarvo"; }
+std::string DefaultOutputDirectory(const std::string& file) {
+    return fs::path(file).stem().string() + ".tarvo";
+}
 
 int LearnTable(const TableRun& run) {
     CsvTable table;
@@ -192,10 +199,12 @@ int LearnTable(const TableRun& run) {
     }
     std::cout << run.file << ": " << table.Rows() << " rows; learning " << FormulaNames({table.targetName})[0]
               << " from " << InputList(table) << ".\n";
-    const std::string budget = plan.setup.seconds > 0 ? boost::str(boost::format("%g s") % plan.setup.seconds)
-                                                      : std::to_string(plan.settings.generations) + " generations";
+    const std::string budget = plan.setup.seconds > 0
+                                   ? boost::str(boost::format("%g s") % plan.setup.seconds)
+                                   : std::to_string(plan.settings.generations) + " generations";
     std::cout << "Learning for " << budget << " on " << plan.settings.cores << " threads with seed "
-              << *plan.setup.seed << "; files go to " << directory << "/\n" << std::flush;
+              << *plan.setup.seed << "; files go to " << directory << "/\n"
+              << std::flush;
     const int signal = RunSearch(engine, reporter);
     for (const std::string& problem : reporter.Problems()) std::cout << problem << "\n";
     if (reporter.Front().empty()) {

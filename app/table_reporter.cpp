@@ -22,7 +22,8 @@ std::string ProgressLine(double elapsed, const ProgressShape& shape, int generat
                          const std::optional<ModelScores>& best) {
     std::string text = Duration(elapsed);
     if (shape.seconds > 0)
-        text += " of " + Duration(shape.seconds) + " (" + Duration(std::max(shape.seconds - elapsed, 0.0)) + " left)";
+        text += " of " + Duration(shape.seconds) + " (" + Duration(std::max(shape.seconds - elapsed, 0.0)) +
+                " left)";
     text += ", generation " + std::to_string(std::max(generations - 1, 0));
     if (shape.seconds <= 0) text += " of " + std::to_string(shape.generations);
     if (!best) return text + ": scoring the first programs";

@@ -15,10 +15,10 @@
 #include "engine/progress_reporter.h"
 
 struct ProgressShape {
-    bool terminal = false;          // redraw one line in place
-    std::size_t columns = 0;        // the terminal's width; a longer line is cut, as it would wrap
-    double seconds = 0;             // the time budget; 0 for none
-    std::int32_t generations = 0;   // the most generations
+    bool terminal = false;         // redraw one line in place
+    std::size_t columns = 0;       // the terminal's width; a longer line is cut, as it would wrap
+    double seconds = 0;            // the time budget; 0 for none
+    std::int32_t generations = 0;  // the most generations
 };
 
 class TableReporter : public UIUpdater {

@@ -50,7 +50,8 @@ std::vector<float> CallRows(const CsvTable& table, const std::vector<float>& val
     std::vector<float> rows;
     rows.reserve(table.Rows() * values.size());
     for (std::size_t r = 0; r < table.Rows(); ++r) {
-        for (std::size_t i = 0; i < inputs; ++i) rows.push_back(static_cast<float>(table.inputs[r * inputs + i]));
+        for (std::size_t i = 0; i < inputs; ++i)
+            rows.push_back(static_cast<float>(table.inputs[r * inputs + i]));
         rows.insert(rows.end(), values.begin() + static_cast<std::ptrdiff_t>(inputs), values.end());
     }
     return rows;
@@ -74,7 +75,9 @@ Fit FitOn(const std::vector<std::size_t>& picks, const std::vector<float>& predi
     return fit;
 }
 
-std::string CsvField(const std::string& text) { return "\"" + boost::replace_all_copy(text, "\"", "\"\"") + "\""; }
+std::string CsvField(const std::string& text) {
+    return "\"" + boost::replace_all_copy(text, "\"", "\"\"") + "\"";
+}
 
 }  // namespace
 
@@ -92,7 +95,8 @@ ModelReport ReportModel(const std::string& source, const CsvTable& table, std::u
     report.exact = f.exactText;
     report.simplified = f.simplifiedText;
     const std::vector<float> rows = CallRows(table, file.values);
-    if (f.simplified) report.agreement = Compare(f.exact, *f.simplified, rows.data(), file.values.size(), table.Rows());
+    if (f.simplified)
+        report.agreement = Compare(f.exact, *f.simplified, rows.data(), file.values.size(), table.Rows());
     report.predictions = EvaluateRows(file.program, rows, file.values.size(), table.Rows());
     for (double target : table.targets) report.targets.push_back(static_cast<float>(target));
     std::vector<std::size_t> training, validation;
@@ -110,8 +114,8 @@ std::string ParetoTable(const std::vector<FrontModel>& front, const CsvTable& ta
     std::string text = "size,training error,validation error,formula\n";
     for (const FrontModel& model : front) {
         const Formulas f = FormulasOf(ParseProgramFile("front", model.source), table);
-        text += boost::str(boost::format("%1%,%2$.9g,%3$.9g,") % model.scores.size % model.scores.trainingError %
-                           model.scores.validationError) +
+        text += boost::str(boost::format("%1%,%2$.9g,%3$.9g,") % model.scores.size %
+                           model.scores.trainingError % model.scores.validationError) +
                 CsvField(f.simplifiedText.empty() ? f.exactText : f.simplifiedText) + "\n";
     }
     return text;
@@ -134,12 +138,14 @@ std::string AgreementText(const Agreement& agreement) {
     const std::string rows = std::to_string(agreement.rows) + " rows";
     const std::size_t nans = agreement.exactNaNs + agreement.simplifiedNaNs;
     if (nans > 0)
-        return "one of the two formulas is NaN where the other is not on " + std::to_string(nans) + " of the " + rows;
+        return "one of the two formulas is NaN where the other is not on " + std::to_string(nans) +
+               " of the " + rows;
     if (agreement.maxAbsolute == 0) return "the simplified formula equals the exact one on all " + rows;
-    return "the simplified formula differs from the exact one by at most " + Short(agreement.maxAbsolute) + ", " +
-           Short(agreement.maxRelative) + " relative, on the " + rows;
+    return "the simplified formula differs from the exact one by at most " + Short(agreement.maxAbsolute) +
+           ", " + Short(agreement.maxRelative) + " relative, on the " + rows;
 }
 
 std::string FitText(const Fit& fit) {
-    return "error " + Short(fit.error) + ", R^2 " + (std::isnan(fit.r2) ? "-" : boost::str(boost::format("%.6g") % fit.r2));
+    return "error " + Short(fit.error) + ", R^2 " +
+           (std::isnan(fit.r2) ? "-" : boost::str(boost::format("%.6g") % fit.r2));
 }

@@ -1,7 +1,7 @@
-// The README's commands work as written: its first, which learns from a CSV file; those of its Examples section on a copy of every example
-// folder (the folder it names replaced by each in turn), on the console and without one, and its
-// island run under mpirun on a copy of the example it names. Each starts a run that learns and
-// ends by itself.
+// The README's commands work as written: its first, which learns from a CSV file; those of its Examples
+// section on a copy of every example folder (the folder it names replaced by each in turn), on the console
+// and without one, and its island run under mpirun on a copy of the example it names. Each starts a run that
+// learns and ends by itself.
 #include <gtest/gtest.h>
 
 #include <boost/algorithm/string.hpp>
@@ -91,7 +91,8 @@ TEST(Readme, TheFirstExampleLearnsAFormulaFromACsvFile) {
     EXPECT_NE(run.output.find("learning drag from speed, area, density.\n"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("\ndrag "), std::string::npos) << run.output;
     const std::string out = directory + "/" + fs::path(arguments[1]).stem().string() + ".tarvo/";
-    for (const char* file : {"model.cpp", "formula.txt", "model.c", "pareto.csv", "chart.svg", "settings.dat"})
+    for (const char* file :
+         {"model.cpp", "formula.txt", "model.c", "pareto.csv", "chart.svg", "settings.dat"})
         EXPECT_TRUE(fs::exists(out + file)) << file;
     fs::remove_all(directory);
 }
