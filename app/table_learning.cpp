@@ -107,12 +107,13 @@ std::vector<OutputFile> OutputFiles(const TableReporter& reporter, const ModelRe
 
 // The closing summary; returns false when a file could not be written.
 bool Summarise(const TableRun& run, const TableReporter& reporter, const CsvTable& table,
-               const LearningPlan& plan, const std::string& directory) {
+               const LearningPlan& plan, const std::string& directory, bool stopped) {
     const ModelReport report =
         ReportModel(reporter.Front()[reporter.Chosen()].source, table, *plan.setup.seed);
     const std::string target = FormulaNames({table.targetName})[0];
-    std::cout << boost::format("Learned for %.1f s, %d generations.\n\n") % reporter.Seconds() %
-                     reporter.Generations();
+    std::cout << boost::format(stopped ? "Stopped after %.1f s, %d generations.\n\n"
+                                       : "Learned for %.1f s, %d generations.\n\n") %
+                     reporter.Seconds() % reporter.Generations();
     if (report.simplified.empty()) {
         std::cout << target << " = " << report.exact << "\n";
     } else {
@@ -211,7 +212,7 @@ int LearnTable(const TableRun& run) {
         std::cout << "No formula was found.\n";
         return signal != 0 ? 128 + signal : 1;
     }
-    const bool written = Summarise(run, reporter, table, plan, directory);
+    const bool written = Summarise(run, reporter, table, plan, directory, signal != 0);
     if (signal != 0) return 128 + signal;
     return written && reporter.Problems().empty() ? 0 : 1;
 }
