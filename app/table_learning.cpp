@@ -203,8 +203,9 @@ int LearnTable(const TableRun& run) {
     const std::string budget = plan.setup.seconds > 0
                                    ? boost::str(boost::format("%g s") % plan.setup.seconds)
                                    : std::to_string(plan.settings.generations) + " generations";
-    std::cout << "Learning for " << budget << " on " << plan.settings.cores << " threads with seed "
-              << *plan.setup.seed << "; files go to " << directory << "/\n"
+    std::cout << "Learning for " << budget << " on " << plan.settings.cores
+              << (plan.settings.cores == 1 ? " thread" : " threads") << " with seed " << *plan.setup.seed
+              << "; files go to " << directory << "/\n"
               << std::flush;
     const int signal = RunSearch(engine, reporter);
     for (const std::string& problem : reporter.Problems()) std::cout << problem << "\n";
@@ -212,7 +213,12 @@ int LearnTable(const TableRun& run) {
         std::cout << "No formula was found.\n";
         return signal != 0 ? 128 + signal : 1;
     }
-    const bool written = Summarise(run, reporter, table, plan, directory, signal != 0);
+    bool written = false;
+    try {
+        written = Summarise(run, reporter, table, plan, directory, signal != 0);
+    } catch (const std::exception& error) {  // a model the formula tools cannot read
+        std::cout << "tarvo: " << error.what() << '\n';
+    }
     if (signal != 0) return 128 + signal;
     return written && reporter.Problems().empty() ? 0 : 1;
 }
