@@ -66,8 +66,8 @@ const char kHelp[] =
     "  --version          print the version and the licence and exit\n"
     "\n"
     "Exit status: 0 when the run or the console ends, 1 when the run cannot start, fails or cannot\n"
-    "write a program file, 2 for a usage error or --islands in a build without MPI, 130 or 143 when\n"
-    "SIGINT or SIGTERM stopped the run.\n";
+    "write a program file, 2 for a usage error, a table refused or --islands in a build without MPI,\n"
+    "130 or 143 when SIGINT or SIGTERM stopped the run.\n";
 
 CommandLine Action(CommandLine::Action action) {
     CommandLine line;
