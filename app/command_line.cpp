@@ -1,6 +1,8 @@
 #include "app/command_line.h"
 
 #include <algorithm>
+#include <boost/algorithm/string.hpp>
+#include <boost/filesystem.hpp>
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -19,8 +21,26 @@ const char kHelp[] =
     "       tarvo learn DIRECTORY [--seed N] [--generations N] [--seconds T]\n"
     "                             [--search gep|tuned]\n"
     "                             [--islands [--migrate-every K] [--migrants M]]\n"
+    "       tarvo learn FILE.csv [--target NAME] [--no-header] [--seconds T] [--generations N]\n"
+    "                            [--functions LIST] [--seed N] [--out DIR] [--keep-programs]\n"
     "       tarvo --help | --version\n"
     "Learns formulas from tables of numbers by gene expression programming.\n"
+    "\n"
+    "  learn FILE.csv     learn a formula for the last column of a table (CSV, or tab- or\n"
+    "                     semicolon-separated, with a header of column names) from the other\n"
+    "                     columns; the settings are chosen from the data. Prints its progress,\n"
+    "                     then the formula, its errors and the files it wrote. Bad data is\n"
+    "                     refused with the line and column of each problem, and nothing is written.\n"
+    "  --target NAME      learn the column NAME instead of the last\n"
+    "  --no-header        the first line holds numbers; the columns are x0, x1, ... and the last y\n"
+    "  --seconds T        learn for T seconds (default: 3 to 10, longer for larger tables)\n"
+    "  --generations N    end after N generations at most; without --seconds the run then has no\n"
+    "                     time limit and repeats exactly with the same --seed\n"
+    "  --functions LIST   the functions of the formula, from add,sub,mul,div,exp,log,sin,cos,tan,\n"
+    "                     sigmoid,tanh (default: add,sub,mul,div,exp,log,sin,cos)\n"
+    "  --seed N           the seed of the run (default: a new one, printed), to repeat a run\n"
+    "  --out DIR          write the files to DIR (default: FILE's name with .tarvo, here)\n"
+    "  --keep-programs    keep the program file of every improvement, not only the last\n"
     "\n"
     "Without arguments tarvo is an interactive console: it reads command words from standard\n"
     "input; type '?' for the list.\n"
@@ -46,8 +66,14 @@ const char kHelp[] =
     "  --version          print the version and the licence and exit\n"
     "\n"
     "Exit status: 0 when the run or the console ends, 1 when the run cannot start, fails or cannot\n"
-    "write a program file, 2 for a usage error or --islands in a build without MPI, 130 or 143 when\n"
-    "SIGINT or SIGTERM stopped the run.\n";
+    "write a program file, 2 for a usage error, a table refused or --islands in a build without MPI,\n"
+    "130 or 143 when SIGINT or SIGTERM stopped the run.\n";
+
+CommandLine Action(CommandLine::Action action) {
+    CommandLine line;
+    line.action = action;
+    return line;
+}
 
 // Seconds: decimal digits with an optional fraction, more than 0 and at most a year.
 std::optional<double> Seconds(const std::string& text) {
@@ -78,8 +104,8 @@ std::optional<std::uint32_t> Number(const std::string& text, std::uint32_t max) 
 // The words after "learn": one directory and each option at most once, as "--name N" or "--name=N";
 // the island options only with --islands.
 CommandLine ParseLearn(const std::vector<std::string>& words) {
-    const CommandLine usage{CommandLine::Usage, "", {}};
-    CommandLine result{CommandLine::LearnRun, "", {}};
+    const CommandLine usage = Action(CommandLine::Usage);
+    CommandLine result = Action(CommandLine::LearnRun);
     std::optional<std::uint32_t> numbers[4];  // seed, generations, migrate-every, migrants
     const char* const names[4] = {"--seed", "--generations", "--migrate-every", "--migrants"};
     const std::uint32_t least[4] = {0, 0, 1, 0}, most[4] = {UINT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
@@ -129,14 +155,103 @@ CommandLine ParseLearn(const std::vector<std::string>& words) {
     return result;
 }
 
+// The words after "learn" when they name a table: the file and each option at most once, as
+// "--name VALUE" or "--name=VALUE". A problem is said in `problem`.
+CommandLine ParseLearnTable(const std::vector<std::string>& words) {
+    CommandLine result = Action(CommandLine::LearnTable);
+    TableRun& run = result.table;
+    std::vector<std::string> seen;
+    const auto refuse = [](const std::string& problem) {
+        CommandLine usage = Action(CommandLine::Usage);
+        usage.problem = "tarvo learn: " + problem + "; see tarvo --help";
+        return usage;
+    };
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        std::string name = words[i];
+        std::optional<std::string> value;
+        const std::size_t equals = name.find('=');
+        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        }
+        if (name.rfind("-", 0) != 0) {
+            if (!run.file.empty()) return refuse("one table file only, not " + run.file + " and " + name);
+            run.file = name;
+            continue;
+        }
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) return refuse(name + " given twice");
+        seen.push_back(name);
+        if (name == "--no-header" || name == "--keep-programs") {
+            if (value) return refuse(name + " takes no value");
+            if (name == "--no-header")
+                run.csv.header = false;
+            else
+                run.keepPrograms = true;
+            continue;
+        }
+        if (name == "--islands" || name == "--search" || name == "--migrate-every" || name == "--migrants")
+            return refuse(name + " is for a working directory, not a table file");
+        const char* const named[] = {"--target",    "--seconds", "--generations",
+                                     "--functions", "--seed",    "--out"};
+        if (std::find(std::begin(named), std::end(named), name) == std::end(named))
+            return refuse("unknown option " + name);
+        if (!value && i + 1 < words.size()) value = words[++i];
+        if (!value) return refuse(name + " needs a value");
+        const std::string quoted = " not \"" + *value + "\"";
+        if (name == "--target") {
+            if (value->empty()) return refuse("--target takes a column name");
+            run.csv.target = *value;
+        } else if (name == "--out") {
+            if (value->empty()) return refuse("--out takes a directory");
+            run.out = *value;
+        } else if (name == "--seconds") {
+            if (!(run.learning.seconds = Seconds(*value)))
+                return refuse("--seconds takes a number of seconds such as 2.5, more than 0," + quoted);
+        } else if (name == "--generations") {
+            const std::optional<std::uint32_t> number = Number(*value, INT32_MAX);
+            if (!number || *number == 0) return refuse("--generations takes a whole number from 1," + quoted);
+            run.learning.generations = static_cast<std::int32_t>(*number);
+        } else if (name == "--seed") {
+            if (!(run.learning.seed = Number(*value, UINT32_MAX)))
+                return refuse("--seed takes a whole number from 0 to 4294967295," + quoted);
+        } else if (!(run.learning.functions = FunctionFlags(*value))) {
+            return refuse("--functions takes names from " + FunctionList(kAllFunctions) + "," + quoted);
+        }
+    }
+    if (run.file.empty()) return refuse("no table file given");
+    return result;
+}
+
+// The operand of `learn`: the first word that is neither an option nor an option's value.
+std::string LearnOperand(const std::vector<std::string>& words) {
+    const char* const valued[] = {"--seed",     "--generations", "--seconds",   "--search", "--migrate-every",
+                                  "--migrants", "--target",      "--functions", "--out"};
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i].rfind("-", 0) != 0) return words[i];
+        if (std::find(std::begin(valued), std::end(valued), words[i]) != std::end(valued)) ++i;
+    }
+    return "";
+}
+
 }  // namespace
+
+bool NamesTable(const std::string& path) {
+    const std::string extension = boost::to_lower_copy(boost::filesystem::path(path).extension().string());
+    boost::system::error_code error;
+    return extension == ".csv" || extension == ".tsv" || extension == ".txt" ||
+           boost::filesystem::is_regular_file(path, error);
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.empty()) return {};
-    if (arguments.size() == 1 && arguments[0] == "--help") return {CommandLine::Help, "", {}};
-    if (arguments.size() == 1 && arguments[0] == "--version") return {CommandLine::Version, "", {}};
-    if (arguments[0] == "learn") return ParseLearn({arguments.begin() + 1, arguments.end()});
-    return {CommandLine::Usage, "", {}};
+    if (arguments.size() == 1 && arguments[0] == "--help") return Action(CommandLine::Help);
+    if (arguments.size() == 1 && arguments[0] == "--version") return Action(CommandLine::Version);
+    if (arguments[0] == "learn") {
+        const std::vector<std::string> words(arguments.begin() + 1, arguments.end());
+        const std::string operand = LearnOperand(words);
+        return !operand.empty() && NamesTable(operand) ? ParseLearnTable(words) : ParseLearn(words);
+    }
+    return Action(CommandLine::Usage);
 }
 
 int RunTarvo(int argc, char** argv) {
@@ -146,6 +261,8 @@ int RunTarvo(int argc, char** argv) {
             return RunCommandLoop();
         case CommandLine::LearnRun:
             return Learn(line.directory, line.options);
+        case CommandLine::LearnTable:
+            return LearnTable(line.table);
         case CommandLine::Help:
             std::cout << kHelp;
             return 0;
@@ -155,6 +272,6 @@ int RunTarvo(int argc, char** argv) {
         case CommandLine::Usage:
             break;
     }
-    std::cerr << kUsage << '\n';
+    std::cerr << (line.problem.empty() ? kUsage : line.problem) << '\n';
     return 2;
 }

@@ -1,16 +1,24 @@
 #pragma once
-// The program's arguments: none for the console, `learn` for a run without one, --help, --version.
+// The program's arguments: none for the console, `learn` for a run without one (in a working
+// directory, or on a table file), --help, --version.
 #include <string>
 #include <vector>
 
 #include "app/learning.h"
+#include "app/table_learning.h"
 
 struct CommandLine {
-    enum Action { Console, LearnRun, Help, Version, Usage };
+    enum Action { Console, LearnRun, Help, Version, Usage, LearnTable };
     Action action = Console;
-    std::string directory;  // Learn only
-    RunOptions options;     // Learn only
+    std::string directory;  // LearnRun only
+    RunOptions options;     // LearnRun only
+    TableRun table;         // LearnTable only
+    std::string problem;    // Usage of `learn` on a table: what is wrong, in one line
 };
+
+// Whether `learn PATH` names a table rather than a working directory: a regular file, or a name
+// ending in .csv, .tsv or .txt.
+bool NamesTable(const std::string& path);
 
 // `arguments` without the program name. Anything not understood gives Usage.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);

@@ -41,4 +41,6 @@ class UIUpdater {
     virtual void NewBestModel(std::string /*source*/, int /*generation*/, const ModelScores& /*scores*/) {}
     // At the end of a run: the front of size against error, smallest first, and the one chosen.
     virtual void FrontFound(const std::vector<FrontModel>& /*front*/, std::size_t /*chosen*/) {}
+    // Generation `generation` (0 the random one) is scored and the best of it reported.
+    virtual void GenerationScored(int /*generation*/) {}
 };

@@ -87,6 +87,7 @@ void TunedSearch::Run() {
             pool_.emplace_back();
         }
         ReportBest(0);
+        reporter_.GenerationScored(0);
         for (std::int64_t g = 1; g < settings_.generations && bestError_ > 0; ++g) {
             if (!MakeAll(offspring_, g)) break;
             generationsDone_ = g;
@@ -100,6 +101,7 @@ void TunedSearch::Run() {
             }
             KeepBest(pool_, population_, offspring_, n);
             ReportBest(g);
+            reporter_.GenerationScored(static_cast<int>(std::min<std::int64_t>(g, INT32_MAX)));
         }
     }
     Finish();

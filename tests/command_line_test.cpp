@@ -12,7 +12,7 @@ std::string Text(const std::optional<T>& value) {
 }
 
 TEST(CommandLine, ActionsAndOptions) {
-    const char* const actions[] = {"Console", "Learn", "Help", "Version", "Usage"};
+    const char* const actions[] = {"Console", "Learn", "Help", "Version", "Usage", "Table"};
     for (const auto& c : DataCases("command_lines.txt")) {
         const CommandLine line = ParseCommandLine(Words(c[0]));
         ASSERT_EQ(actions[line.action], c[1]) << c[0];

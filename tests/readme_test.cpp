@@ -1,7 +1,7 @@
-// The README's commands work as written: those of its Examples section on a copy of every example
-// folder (the folder it names replaced by each in turn), on the console and without one, and its
-// island run under mpirun on a copy of the example it names. Each starts a run that learns and
-// ends by itself.
+// The README's commands work as written: its first, which learns from a CSV file; those of its Examples
+// section on a copy of every example folder (the folder it names replaced by each in turn), on the console
+// and without one, and its island run under mpirun on a copy of the example it names. Each starts a run that
+// learns and ends by itself.
 #include <gtest/gtest.h>
 
 #include <boost/algorithm/string.hpp>
@@ -75,6 +75,27 @@ void RunOn(const Example& example, const std::string& folder, const std::vector<
         for (const std::string& file : files) EXPECT_TRUE(fs::exists(copy + "/" + file)) << file;
         EXPECT_TRUE(fs::exists(copy + "/program0.cpp"));
     }
+    fs::remove_all(directory);
+}
+
+// The first example: learning from a CSV file of examples/, in a directory holding a copy of it.
+TEST(Readme, TheFirstExampleLearnsAFormulaFromACsvFile) {
+    const Example example = ReadExample("From a CSV file to a formula");
+    ASSERT_FALSE(example.invocations.empty());
+    std::vector<std::string> arguments = example.invocations.front().arguments;
+    ASSERT_EQ(arguments.size(), 2u);
+    // An emulator runs too slowly for the first generation to end within the seconds chosen.
+    if (std::string(TARVO_EMULATOR) != "") arguments.insert(arguments.end(), {"--generations", "2"});
+    const std::string directory = MakeTemporaryDirectory();
+    CopyFolder(TARVO_SOURCE_DIR "/examples/csv", directory + "/examples/csv");
+    const ConsoleRun run = RunProgram(directory, "", arguments);
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.output.find("learning drag from speed, area, density.\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("\ndrag "), std::string::npos) << run.output;
+    const std::string out = directory + "/" + fs::path(arguments[1]).stem().string() + ".tarvo/";
+    for (const char* file :
+         {"model.cpp", "formula.txt", "model.c", "pareto.csv", "chart.svg", "settings.dat"})
+        EXPECT_TRUE(fs::exists(out + file)) << file;
     fs::remove_all(directory);
 }
 
