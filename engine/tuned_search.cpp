@@ -1,14 +1,9 @@
 #include "engine/tuned_search.h"
 
 #include <atomic>
-#include <string>
-#include <set>
-#include <cstring>
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "compile/function_set.h"
 #include "compile/source_emitter.h"
@@ -16,16 +11,6 @@
 #include "engine/tuned_selection.h"
 #include "engine/tuned_tuning.h"
 
-static std::atomic<long> gNodes{0}, gConst{0}, gCount{0}, gTuned{0};
-double Knob(const char* name, double fallback) {
-    const char* all = getenv("TARVO_KNOBS");
-    if (!all) return fallback;
-    std::string text = std::string(",") + all + ",";
-    std::string key = std::string(",") + name + "=";
-    auto at = text.find(key);
-    if (at == std::string::npos) return fallback;
-    return atof(text.c_str() + at + key.size());
-}
 // Scratch of one thread.
 struct TunedSearch::Worker {
     ConstantTuner tuner;
@@ -48,13 +33,6 @@ TunedSearch::TunedSearch(const TunedRows& training, const TunedRows& validation,
       front_(settings.maxInstructions),
       bestError_(std::numeric_limits<double>::infinity()) {
     settings_.threads = std::max(settings_.threads, 1);
-    settings_.tuningIterations = (int)Knob("iters", settings_.tuningIterations);
-    grammar_.unaryChance = Knob("unary", grammar_.unaryChance);
-    grammar_.constantChance = Knob("const", grammar_.constantChance);
-    grammar_.maxNodes = (std::size_t)Knob("nodes", (double)grammar_.maxNodes);
-    grammar_.weightChance = Knob("weight", 0);
-    extern double gParsimony; gParsimony = Knob("pars", -1);
-    initMax_ = (std::size_t)Knob("initmax", (double)settings_.maxInstructions);
     settings_.population = std::max<std::size_t>(settings_.population, 1);
     for (int c = 0; c < settings_.threads; ++c) workers_.push_back(std::make_unique<Worker>());
     std::vector<std::uint8_t> pool;
@@ -63,11 +41,8 @@ TunedSearch::TunedSearch(const TunedRows& training, const TunedRows& validation,
 
 TunedSearch::~TunedSearch() = default;
 
-static double CpuNow() { timespec t; clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t); return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec); }
-static const double gCpuBudget = getenv("TARVO_CPU_SECONDS") ? atof(getenv("TARVO_CPU_SECONDS")) : 0;
 bool TunedSearch::OutOfTime() const {
     if (stopRequested_ && stopRequested_()) return true;
-    if (gCpuBudget > 0) return CpuNow() >= gCpuBudget;
     return settings_.seconds > 0 && std::chrono::steady_clock::now() >= deadline_;
 }
 
@@ -90,22 +65,12 @@ void TunedSearch::Run() {
         reporter_.GenerationScored(0);
         for (std::int64_t g = 1; g < settings_.generations && bestError_ > 0; ++g) {
             if (!MakeAll(offspring_, g)) break;
-            generationsDone_ = g;
-            if (getenv("TARVO_DUP")) {
-                auto hash = [](const TunedTree& t) { std::uint64_t h = 1469598103934665603ull; for (auto& nd : t) { std::uint64_t v = (std::uint64_t)nd.op | (std::uint64_t)nd.input << 8; std::uint32_t b; memcpy(&b, &nd.value, 4); v ^= (std::uint64_t)b << 24; h = (h ^ v) * 1099511628211ull; } return h; };
-                std::set<std::uint64_t> seen; long dup = 0, same = 0;
-                for (auto p : population_) seen.insert(hash(pool_[p].tree));
-                for (auto p : offspring_) { auto h = hash(pool_[p].tree); if (!seen.insert(h).second) dup++; }
-                std::set<std::pair<double,std::size_t>> es; for (auto p : offspring_) if (!es.insert({pool_[p].error, pool_[p].size}).second) same++;
-                fprintf(stderr, "g %lld dup %ld sameErrSize %ld\n", (long long)g, dup, same);
-            }
             KeepBest(pool_, population_, offspring_, n);
             ReportBest(g);
             reporter_.GenerationScored(static_cast<int>(std::min<std::int64_t>(g, INT32_MAX)));
         }
     }
     Finish();
-    if (getenv("TARVO_STATS")) fprintf(stderr, "generations %lld scored %ld cpu %.2f us/ind %.1f nodes %.1f constants %.2f tuned %.2f\n", (long long)generationsDone_, (long)gCount, CpuNow(), 1e6*CpuNow()/(double)gCount, (double)gNodes/(double)gCount, (double)gConst/(double)gCount, (double)gTuned/(double)gCount);
     reporter_.EngineStopped();
 }
 
@@ -125,7 +90,7 @@ bool TunedSearch::MakeAll(const Positions& positions, std::int64_t generation) {
                 Breed(worker, random, individual);
             } else {
                 individual.tree.clear();
-                const std::size_t size = 1 + random.Below(static_cast<std::uint32_t>(initMax_));
+                const std::size_t size = 1 + random.Below(static_cast<std::uint32_t>(settings_.maxInstructions));
                 AppendRandomTree(random, grammar_, size, individual.tree);
             }
             Score(worker, individual);
@@ -147,7 +112,6 @@ void TunedSearch::Breed(Worker& worker, TunedRandom& random, TunedIndividual& ch
 
 void TunedSearch::Score(Worker& worker, TunedIndividual& individual) {
     TunedTree& tree = individual.tree;
-    gNodes += (long)tree.size(); gConst += (long)ConstantCount(tree.data(), tree.size()); gCount++;
     individual.error = std::numeric_limits<double>::infinity();
     const bool fits = EmitTunedCode(tree.data(), tree.size(), training_.inputCount, 1, 0, worker.code);
     individual.size = InstructionCount(worker.code);
@@ -155,7 +119,6 @@ void TunedSearch::Score(Worker& worker, TunedIndividual& individual) {
     ConstantTuner::Result tuning{NAN, NAN};
     if (settings_.tuningIterations > 0 && ConstantCount(tree.data(), tree.size()) > 0) {
         worker.tuned = tree;
-        gTuned++;
         tuning = worker.tuner.Tune(worker.tuned.data(), worker.tuned.size(), training_, settings_.tuningIterations);
     }
     // The tuned constants are kept where the exact error says so; an error halved in double leaves
@@ -204,7 +167,10 @@ std::string TunedSearch::Source(Worker& worker, const TunedIndividual& individua
 void TunedSearch::ReportBest(std::int64_t generation) {
     for (std::uint32_t position : population_) front_.Offer(pool_[position]);
     const TunedIndividual& best = pool_[population_.front()];  // KeepBest sorts
-    if (!(best.error < bestError_)) return;
+    // Tuning keeps shaving the last digits off the best error; only a step of a thousandth or more
+    // (or the first exact fit) is news worth a line and a file.
+    const bool news = best.error < bestError_ * (1 - 1e-3) || (best.error == 0 && bestError_ > 0);
+    if (!news) return;
     bestError_ = best.error;
     Worker& worker = *workers_.front();
     const ModelScores scores{best.error, ValidationError(worker, best), best.size};

@@ -80,6 +80,4 @@ class TunedSearch {
     double bestError_;
     std::string helperSource_, activationSource_;
     std::chrono::steady_clock::time_point deadline_;
-    std::int64_t generationsDone_ = 0;
-    std::size_t initMax_ = 0;
 };

@@ -1,20 +1,14 @@
 #include "engine/tuned_selection.h"
 
 #include <algorithm>
-#include <cmath>
 
-double gParsimony = -1;
 std::uint32_t Tournament(TunedRandom& random, const std::vector<TunedIndividual>& pool, const Positions& population,
                          std::size_t size) {
     const auto n = static_cast<std::uint32_t>(population.size());
     std::uint32_t best = population[random.Below(n)];
     for (std::size_t k = 1; k < size; ++k) {
         const std::uint32_t other = population[random.Below(n)];
-        const TunedIndividual& a = pool[other];
-        const TunedIndividual& b = pool[best];
-        if (gParsimony > 0 && std::abs(a.error - b.error) <= gParsimony * std::max(a.error, b.error)) {
-            if (a.size < b.size || (a.size == b.size && a.error < b.error)) best = other;
-        } else if (Better(a, b)) best = other;
+        if (Better(pool[other], pool[best])) best = other;
     }
     return best;
 }

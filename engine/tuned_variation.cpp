@@ -29,13 +29,6 @@ void Grow(TunedRandom& random, const TunedGrammar& grammar, std::size_t size, Tu
     } else {
         out.push_back(Leaf(random, grammar, constants < grammar.maxConstants));
         constants += out.back().op == TunedOp::Constant;
-        const bool weighted = out.back().op == TunedOp::Input && constants < grammar.maxConstants &&
-                              random.Chance(grammar.weightChance);
-        if (weighted) {
-            out.push_back({TunedOp::Constant, 1, 0, static_cast<float>(random.Real() * 4 - 2)});
-            out.push_back({TunedOp::Mul});
-            ++constants;
-        }
     }
 }
 

@@ -16,7 +16,6 @@ struct TunedGrammar {
     std::size_t maxConstants = 0;   // Constant leaves a tree may have
     double constantChance = 0.3;    // of a new leaf, where constants are allowed
     double unaryChance = 0.2;       // of a new function, where unary ones are allowed
-    double weightChance = 0;        // of a new input leaf to come multiplied by a constant
 };
 
 // The grammar of the settings' function bits.
