@@ -80,7 +80,9 @@ bool TunedSearch::MakeAll(const Positions& positions, std::int64_t generation) {
     threads_.Run(settings_.threads, [&](int c) {
         Worker& worker = *workers_[static_cast<std::size_t>(c)];
         for (std::size_t i; (i = next.fetch_add(1)) < positions.size();) {
-            if (OutOfTime()) {
+            // The time budget never cuts the first generation short: a run hands over a model.
+            const bool stop = generation > 0 ? OutOfTime() : stopRequested_ && stopRequested_();
+            if (stop) {
                 late = true;
                 return;
             }

@@ -84,7 +84,7 @@ TEST(Readme, TheFirstExampleLearnsAFormulaFromACsvFile) {
     ASSERT_FALSE(example.invocations.empty());
     std::vector<std::string> arguments = example.invocations.front().arguments;
     ASSERT_EQ(arguments.size(), 2u);
-    // An emulator runs too slowly for the first generation to end within the seconds chosen.
+    // Under an emulator two generations, rather than the seconds chosen, keep the test short.
     if (std::string(TARVO_EMULATOR) != "") arguments.insert(arguments.end(), {"--generations", "2"});
     const std::string directory = MakeTemporaryDirectory();
     CopyFolder(TARVO_SOURCE_DIR "/examples/csv", directory + "/examples/csv");
