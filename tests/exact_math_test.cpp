@@ -3,6 +3,7 @@
 // computation switches on, the hardest reductions, special values, and arguments whose result lies
 // nearest a float rounding boundary or that a less careful computation gets wrong
 // (tests/data/exact_math_hard.txt). bench/exact_math_check covers every float.
+#include "compile/activation.h"
 #include "compile/exact_math.h"
 
 #include <gtest/gtest.h>
@@ -109,3 +110,12 @@ TEST(ExactMath, ChosenAndHardArgumentsGiveTheLibraryBits) {
 }
 
 }  // namespace
+
+// The tanh table interpolates between its entries: within the table's step of tanh (of its value
+// at the table's end beyond 3), between the entries as on them.
+TEST(Activation, TanhStaysCloseToTheFunction) {
+    for (double x = -6.05; x < 6.1; x += 0.173) {
+        const auto f = static_cast<float>(x);
+        EXPECT_NEAR(ComputeTanh(f), std::tanh(f), 6e-3) << x;
+    }
+}

@@ -9,6 +9,7 @@
 #include "compile/code_generator.h"
 #include "compile/opcodes.h"
 #include "compile/squared_error.h"
+#include "engine/tuned_random.h"
 #include "engine/tuned_search.h"
 #include "engine/tuned_tuning.h"
 #include "formula/program_file.h"
@@ -180,3 +181,18 @@ TEST(TunedFront, ChoosesTheSmallestModelThatIsGoodEnough) {
 }
 
 }  // namespace
+
+// Draws below n cover 0 .. n - 1 evenly, whatever the stream.
+TEST(TunedRandom, BelowCoversItsRangeEvenly) {
+    for (const std::uint32_t n : {2u, 7u, 1000u}) {
+        TunedRandom random(n, 1, 2);
+        std::vector<int> counts(n);
+        const int draws = 200 * static_cast<int>(n);
+        for (int d = 0; d < draws; ++d) {
+            const std::uint32_t k = random.Below(n);
+            ASSERT_LT(k, n);
+            ++counts[k];
+        }
+        for (const int count : counts) EXPECT_GT(count, 100) << n;
+    }
+}
