@@ -158,7 +158,7 @@ CommandLine ParseLearn(const std::vector<std::string>& words) {
 // The words after "learn" when they name a table: the file and each option at most once, as
 // "--name VALUE" or "--name=VALUE". A problem is said in `problem`.
 CommandLine ParseLearnTable(const std::vector<std::string>& words) {
-    CommandLine result = Action(CommandLine::LearnTable);
+    CommandLine result = Action(CommandLine::LearnTableRun);
     TableRun& run = result.table;
     std::vector<std::string> seen;
     const auto refuse = [](const std::string& problem) {
@@ -261,7 +261,7 @@ int RunTarvo(int argc, char** argv) {
             return RunCommandLoop();
         case CommandLine::LearnRun:
             return Learn(line.directory, line.options);
-        case CommandLine::LearnTable:
+        case CommandLine::LearnTableRun:
             return LearnTable(line.table);
         case CommandLine::Help:
             std::cout << kHelp;

@@ -8,11 +8,11 @@
 #include "app/table_learning.h"
 
 struct CommandLine {
-    enum Action { Console, LearnRun, Help, Version, Usage, LearnTable };
+    enum Action { Console, LearnRun, Help, Version, Usage, LearnTableRun };
     Action action = Console;
     std::string directory;  // LearnRun only
     RunOptions options;     // LearnRun only
-    TableRun table;         // LearnTable only
+    TableRun table;         // LearnTableRun only
     std::string problem;    // Usage of `learn` on a table: what is wrong, in one line
 };
 
