@@ -101,6 +101,15 @@ std::optional<std::uint32_t> Number(const std::string& text, std::uint32_t max) 
     return static_cast<std::uint32_t>(value);
 }
 
+// "--name=value" becomes "--name" and its value; other words are left as they are.
+std::optional<std::string> SplitValue(std::string& word) {
+    const std::size_t equals = word.find('=');
+    if (word.rfind("--", 0) != 0 || equals == std::string::npos) return std::nullopt;
+    std::string value = word.substr(equals + 1);
+    word.resize(equals);
+    return value;
+}
+
 // The words after "learn": one directory and each option at most once, as "--name N" or "--name=N";
 // the island options only with --islands.
 CommandLine ParseLearn(const std::vector<std::string>& words) {
@@ -112,12 +121,7 @@ CommandLine ParseLearn(const std::vector<std::string>& words) {
     bool haveDirectory = false, islands = false, search = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
         std::string name = words[i];
-        std::optional<std::string> value;
-        const std::size_t equals = name.find('=');
-        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
-        }
+        std::optional<std::string> value = SplitValue(name);
         const auto option = std::find(std::begin(names), std::end(names), name) - std::begin(names);
         if (option < 4) {
             if (!value && i + 1 < words.size()) value = words[++i];
@@ -168,12 +172,7 @@ CommandLine ParseLearnTable(const std::vector<std::string>& words) {
     };
     for (std::size_t i = 0; i < words.size(); ++i) {
         std::string name = words[i];
-        std::optional<std::string> value;
-        const std::size_t equals = name.find('=');
-        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
-        }
+        std::optional<std::string> value = SplitValue(name);
         if (name.rfind("-", 0) != 0) {
             if (!run.file.empty()) return refuse("one table file only, not " + run.file + " and " + name);
             run.file = name;
