@@ -6,6 +6,7 @@
 
 #include "app/table_reporter.h"
 #include "app/table_summary.h"
+#include "engine/learning_defaults.h"
 
 namespace {
 
@@ -70,3 +71,24 @@ TEST(TableLearning, ColumnNamesAFormulaCouldMisreadAreQuoted) {
 }
 
 }  // namespace
+
+// Larger tables learn longer (3 to 10 s), more inputs allow longer programs (40 to 80 instructions);
+// generations alone mean no time budget, so that the run repeats exactly.
+TEST(TableLearning, PlanFollowsTheTable) {
+    struct Case {
+        std::size_t rows, inputs;
+        LearningOptions options;
+        double seconds;
+        std::int32_t longest;
+    };
+    const Case cases[] = {
+        {150, 3, {}, 3, 42},         {600, 2, {}, 8, 40},        {1000, 4, {}, 10, 46},
+        {100, 20, {}, 10, 80},       {10, 0, {}, 3, 40},         {150, 3, {{}, 1.5, 7, {}, {}}, 1.5, 42},
+        {150, 3, {{}, {}, 7, {}, {}}, 0, 42},
+    };
+    for (const Case& c : cases) {
+        const LearningPlan plan = PlanLearning(c.rows, c.inputs, c.options);
+        EXPECT_EQ(plan.setup.seconds, c.seconds) << c.rows << " x " << c.inputs;
+        EXPECT_EQ(plan.settings.maxFunctions, c.longest) << c.rows << " x " << c.inputs;
+    }
+}
