@@ -111,11 +111,19 @@ TEST(ExactMath, ChosenAndHardArgumentsGiveTheLibraryBits) {
 
 }  // namespace
 
-// The tanh table interpolates between its entries: within the table's step of tanh (of its value
-// at the table's end beyond 3), between the entries as on them.
-TEST(Activation, TanhStaysCloseToTheFunction) {
-    for (double x = -6.05; x < 6.1; x += 0.173) {
+// The tanh and sigmoid tables interpolate between their entries: within the table's step of the
+// function (of its value at the table's end beyond it), between the entries and at both ends.
+TEST(Activation, TablesStayCloseToTheFunction) {
+    std::vector<double> points = {4.95, -4.95, 2.95};
+    for (double x = -6.05; x < 6.1; x += 0.173) points.push_back(x);
+    for (double x : points) {
         const auto f = static_cast<float>(x);
         EXPECT_NEAR(ComputeTanh(f), std::tanh(f), 6e-3) << x;
+        EXPECT_NEAR(ComputeSigmoid(f), 1 / (1 + std::exp(-f)), 0.025) << x;
+    }
+    const ActivationTables& t = Activation();
+    for (int i = 0; i + 1 < kActivationTableLength; ++i) {
+        EXPECT_EQ(t.f_d[i], t.f_f[i + 1] - t.f_f[i]) << i;
+        EXPECT_EQ(t.g_d[i], t.g_f[i + 1] - t.g_f[i]) << i;
     }
 }

@@ -88,8 +88,6 @@ def test_attributes_and_exports_name_the_columns(tmp_path):
 
 @pytest.mark.parametrize("X, y, reason", [
     ([[0.0, 1.0], [np.nan, 2.0], [1.0, 3.0]], [1.0, 2.0, 3.0], "NaN"),
-    ([[0.0], [1.0], [2.0]], [1.0, np.inf, 3.0], "inf"),
-    ([[0.0], [1.0], [1e39]], [1.0, 2.0, 3.0], "beyond float range"),
     ([[0.0], [1.0]], [1.0, 2.0, 3.0], "inconsistent numbers of samples"),
     ([0.0, 1.0, 2.0], [1.0, 2.0, 3.0], "2D array"),
     ([[0.0]], [1.0], "minimum of 2 is required"),
