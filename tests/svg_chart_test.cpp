@@ -15,6 +15,12 @@ TEST(SvgFitChart, DrawsATinyTableAsItWasApproved) {
     const std::string svg =
         SvgFitChart({1, 2.5f, nan, 1e30f}, {1, 2, 3, 4}, "y\xE9\x01 = x0 < 2 & \xCF\x81", "error 0.125");
     EXPECT_EQ(svg, ReadFile(TARVO_SOURCE_DIR "/tests/data/fit_chart.svg"));
+    const std::vector<float> values = {1, 2.5f, nan, 4, -1};
+    const std::vector<std::optional<float>> targets = {1, 2, 3, std::nullopt, 0};
+    EXPECT_EQ(SvgChart(values, targets, std::nullopt, "rows & <values>"),
+              ReadFile(TARVO_SOURCE_DIR "/tests/data/row_chart.svg"));
+    EXPECT_EQ(SvgChart(values, {0, 1, 1, 0, 0}, ClassRule{0, 1, 0.4f, 0.6f}, "classes"),
+              ReadFile(TARVO_SOURCE_DIR "/tests/data/class_chart.svg"));
 }
 
 // Every coordinate lies on the canvas, the diagonal rises at 45 degrees (equal scales), and a large

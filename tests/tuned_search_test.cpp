@@ -180,6 +180,22 @@ TEST(TunedFront, ChoosesTheSmallestModelThatIsGoodEnough) {
     EXPECT_EQ(ChooseModel({1e-3, 2e-8, 1e-12}, 100), 2u);
 }
 
+// The front holds, smallest first, each size whose best error is below every smaller size's,
+// up to the longest program; longer and failed programs stay out.
+TEST(TunedFront, HoldsTheBestOfEachSizeBelowEverySmallerOne) {
+    TunedFront front(5);
+    const std::pair<std::size_t, double> offers[] = {{3, 4}, {1, 9}, {3, 2}, {3, 3}, {2, 1},
+                                                     {4, 1}, {5, 0.5}, {6, 0.1}, {1, NAN}};
+    for (const auto& [size, error] : offers) {
+        TunedIndividual individual;
+        individual.size = size, individual.error = error;
+        front.Offer(individual);
+    }
+    std::vector<std::pair<std::size_t, double>> members;
+    for (const TunedIndividual* member : front.Members()) members.emplace_back(member->size, member->error);
+    EXPECT_EQ(members, (std::vector<std::pair<std::size_t, double>>{{1, 9}, {2, 1}, {5, 0.5}}));
+}
+
 }  // namespace
 
 // Draws below n cover 0 .. n - 1 evenly, whatever the stream.
