@@ -61,6 +61,12 @@ TEST(SettingsFile, LoadsOlderVersionsAndIgnoresWhatFollows) {
     std::istringstream in(
         "22 serialization::archive 3 0 5\n4 2047\t4 100 50 2 100 70 10 5 50 20 0 0 1000 2 and more\n");
     EXPECT_TRUE(SameBits(ReadSettings(in), kExample));
+    // Stored files name the random algorithm by number.
+    for (const auto& [number, algorithm] : {std::pair{"1", ROTB}, {"2", ROTW}, {"4", Mersenne}}) {
+        std::istringstream file("22 serialization::archive 3 0 5\n4 2047 " + std::string(number) +
+                                " 100 50 2 100 70 10 5 50 20 0 0 1000 2\n");
+        EXPECT_EQ(ReadSettings(file).randomAlgorithm, algorithm) << number;
+    }
 }
 
 }  // namespace
