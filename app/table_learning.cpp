@@ -111,9 +111,9 @@ bool Summarise(const TableRun& run, const TableReporter& reporter, const CsvTabl
     const ModelReport report =
         ReportModel(reporter.Front()[reporter.Chosen()].source, table, *plan.setup.seed);
     const std::string target = FormulaNames({table.targetName})[0];
-    std::cout << boost::format(stopped ? "Stopped after %.1f s, %d generations.\n\n"
-                                       : "Learned for %.1f s, %d generations.\n\n") %
-                     reporter.Seconds() % reporter.Generations();
+    std::cout << boost::format(stopped ? "Stopped after %.1f s, %d generation%s.\n\n"
+                                       : "Learned for %.1f s, %d generation%s.\n\n") %
+                     reporter.Seconds() % reporter.Generations() % (reporter.Generations() == 1 ? "" : "s");
     if (report.simplified.empty()) {
         std::cout << target << " = " << report.exact << "\n";
     } else {
@@ -202,7 +202,8 @@ int LearnTable(const TableRun& run) {
               << " from " << InputList(table) << ".\n";
     const std::string budget = plan.setup.seconds > 0
                                    ? boost::str(boost::format("%g s") % plan.setup.seconds)
-                                   : std::to_string(plan.settings.generations) + " generations";
+                                   : std::to_string(plan.settings.generations) +
+                                         (plan.settings.generations == 1 ? " generation" : " generations");
     std::cout << "Learning for " << budget << " on " << plan.settings.cores
               << (plan.settings.cores == 1 ? " thread" : " threads") << " with seed " << *plan.setup.seed
               << "; files go to " << directory << "/\n"
