@@ -92,10 +92,7 @@ bool TunedSearch::MakeAll(const Positions& positions, std::int64_t generation) {
                 Breed(worker, random, individual);
             } else {
                 individual.tree.clear();
-                // Small trees: every small formula is within reach from the start, and the run grows
-                // what it needs.
-                const auto largest = static_cast<std::uint32_t>(std::min<std::size_t>(settings_.maxInstructions, 10));
-                const std::size_t size = 1 + random.Below(largest);
+                const std::size_t size = 1 + random.Below(static_cast<std::uint32_t>(settings_.maxInstructions));
                 AppendRandomTree(random, grammar_, size, individual.tree);
             }
             Score(worker, individual);
@@ -126,10 +123,9 @@ void TunedSearch::Score(Worker& worker, TunedIndividual& individual) {
         worker.tuned = tree;
         tuning = worker.tuner.Tune(worker.tuned.data(), worker.tuned.size(), training_, settings_.tuningIterations);
     }
-    // The tuned constants are kept where the exact error says so; an error cut by a hundredth in
-    // double is one that rounding them to float hardly takes back, and judging only the tuned tree
-    // then saves a run of the interpreter.
-    const bool clearly = tuning.after < 0.99 * tuning.before;
+    // The tuned constants are kept where the exact error says so; an error halved in double leaves
+    // no doubt that rounding them to float could take back.
+    const bool clearly = tuning.after < 0.5 * tuning.before;
     if (!clearly) Judge(worker, tree, individual);
     if (!tuning.Improved()) return;
     const double untuned = individual.error;

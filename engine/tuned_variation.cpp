@@ -99,9 +99,6 @@ void Crossover(TunedRandom& random, const TunedGrammar& grammar, const TunedTree
                TunedTree& child) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         const std::size_t i = PickNode(random, a), j = PickNode(random, b);
-        // Size-fair: a subtree at most about twice the one it replaces, so crossover does not
-        // breed ever larger trees whose extra constants buy tiny fits.
-        if (b[j].length > 2 * a[i].length + 1) continue;
         const std::size_t size = a.size() - a[i].length + b[j].length;
         if (size > grammar.maxNodes) continue;
         Replace(a, i, b.data() + StartOf(b, j), b[j].length, child);
@@ -115,7 +112,7 @@ void Mutate(TunedRandom& random, const TunedGrammar& grammar, TunedTree& tree, M
     if (grammar.unary.empty() && grammar.binary.empty()) return ChangePoint(random, grammar, tree[0], 0);
     const std::size_t i = random.Below(static_cast<std::uint32_t>(tree.size()));
     const std::size_t constants = ConstantCount(tree.data(), tree.size());
-    switch (random.Below(7)) {
+    switch (random.Below(5)) {
         case 0:  // another function of the same arity, or another leaf
             ChangePoint(random, grammar, tree[i], constants);
             return;
@@ -150,21 +147,10 @@ void Mutate(TunedRandom& random, const TunedGrammar& grammar, TunedTree& tree, M
             SetLengths(scratch.data(), scratch.size());
             break;
         }
-        case 4: {  // a function replaced by one of its operands
+        default: {  // a function replaced by one of its operands
             if (ArityOf(tree[i].op) == 0) return;
             const std::size_t operand = ArityOf(tree[i].op) == 1 || random.Chance(0.5) ? i - 1 : i - 1 - tree[i - 1].length;
             Replace(tree, i, tree.data() + StartOf(tree, operand), tree[operand].length, scratch);
-            break;
-        }
-        case 5: {  // the tree cut down to one of its subtrees
-            const std::size_t k = PickNode(random, tree);
-            scratch.assign(tree.begin() + static_cast<std::ptrdiff_t>(StartOf(tree, k)),
-                           tree.begin() + static_cast<std::ptrdiff_t>(k + 1));
-            break;
-        }
-        default: {  // a subtree replaced by a leaf
-            const TunedNode leaf = Leaf(random, grammar, constants < grammar.maxConstants);
-            Replace(tree, PickNode(random, tree), &leaf, 1, scratch);
             break;
         }
     }
