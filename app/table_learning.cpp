@@ -105,15 +105,18 @@ std::vector<OutputFile> OutputFiles(const TableReporter& reporter, const ModelRe
     };
 }
 
+std::string Generations(std::int64_t count) {
+    return std::to_string(count) + (count == 1 ? " generation" : " generations");
+}
+
 // The closing summary; returns false when a file could not be written.
 bool Summarise(const TableRun& run, const TableReporter& reporter, const CsvTable& table,
                const LearningPlan& plan, const std::string& directory, bool stopped) {
     const ModelReport report =
         ReportModel(reporter.Front()[reporter.Chosen()].source, table, *plan.setup.seed);
     const std::string target = FormulaNames({table.targetName})[0];
-    std::cout << boost::format(stopped ? "Stopped after %.1f s, %d generation%s.\n\n"
-                                       : "Learned for %.1f s, %d generation%s.\n\n") %
-                     reporter.Seconds() % reporter.Generations() % (reporter.Generations() == 1 ? "" : "s");
+    std::cout << boost::format(stopped ? "Stopped after %.1f s, %s.\n\n" : "Learned for %.1f s, %s.\n\n") %
+                     reporter.Seconds() % Generations(reporter.Generations());
     if (report.simplified.empty()) {
         std::cout << target << " = " << report.exact << "\n";
     } else {
@@ -202,8 +205,7 @@ int LearnTable(const TableRun& run) {
               << " from " << InputList(table) << ".\n";
     const std::string budget = plan.setup.seconds > 0
                                    ? boost::str(boost::format("%g s") % plan.setup.seconds)
-                                   : std::to_string(plan.settings.generations) +
-                                         (plan.settings.generations == 1 ? " generation" : " generations");
+                                   : Generations(plan.settings.generations);
     std::cout << "Learning for " << budget << " on " << plan.settings.cores
               << (plan.settings.cores == 1 ? " thread" : " threads") << " with seed " << *plan.setup.seed
               << "; files go to " << directory << "/\n"
