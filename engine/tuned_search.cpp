@@ -31,7 +31,9 @@ TunedSearch::TunedSearch(const TunedRows& training, const TunedRows& validation,
       grammar_(MakeGrammar(settings.functionFlags, training.inputCount, 2 * settings.maxInstructions,
                            settings.maxConstants)),
       front_(settings.maxInstructions),
-      bestError_(std::numeric_limits<double>::infinity()) {
+      bestError_(std::numeric_limits<double>::infinity()),
+      screen_(std::numeric_limits<double>::infinity()),
+      markError_(std::numeric_limits<double>::infinity()) {
     settings_.threads = std::max(settings_.threads, 1);
     settings_.population = std::max<std::size_t>(settings_.population, 1);
     for (int c = 0; c < settings_.threads; ++c) workers_.push_back(std::make_unique<Worker>());
@@ -54,8 +56,9 @@ void TunedSearch::Run() {
     const std::size_t n = settings_.population;
     pool_.resize(std::max<std::size_t>(settings_.initialPopulation, 1));
     for (std::uint32_t i = 0; i < pool_.size(); ++i) offspring_.push_back(i);
-    if (settings_.generations > 0 && MakeAll(offspring_, 0)) {
+    if (settings_.generations > 0 && MakeAll(offspring_, 0, true)) {
         KeepBest(pool_, population_, offspring_, n);
+        markError_ = pool_[population_.front()].error;
         offspring_.resize(std::min(offspring_.size(), n));
         while (offspring_.size() < n) {
             offspring_.push_back(static_cast<std::uint32_t>(pool_.size()));
@@ -64,8 +67,7 @@ void TunedSearch::Run() {
         ReportBest(0);
         reporter_.GenerationScored(0);
         for (std::int64_t g = 1; g < settings_.generations && bestError_ > 0; ++g) {
-            if (!MakeAll(offspring_, g)) break;
-            KeepBest(pool_, population_, offspring_, n);
+            if (!NextGeneration(g)) break;
             ReportBest(g);
             reporter_.GenerationScored(static_cast<int>(std::min<std::int64_t>(g, INT32_MAX)));
         }
@@ -74,7 +76,33 @@ void TunedSearch::Run() {
     reporter_.EngineStopped();
 }
 
-bool TunedSearch::MakeAll(const Positions& positions, std::int64_t generation) {
+bool TunedSearch::NextGeneration(std::int64_t generation) {
+    const std::size_t n = settings_.population;
+    const bool restart =
+        settings_.restartAfter > 0 && generation - markGeneration_ >= settings_.restartAfter;
+    if (restart) {
+        // A run stuck near one formula rarely leaves it; a new start often finds another.
+        Positions drawn;
+        drawn.swap(population_);
+        screen_ = std::numeric_limits<double>::infinity();
+        if (!MakeAll(drawn, generation, true)) return false;
+        KeepBest(pool_, population_, drawn, n);
+        markError_ = std::numeric_limits<double>::infinity();
+    } else {
+        // A tenth of slack: the error in double and the exact one differ in the last digits only.
+        screen_ = 1.1 * pool_[population_.back()].error;
+        if (!MakeAll(offspring_, generation, false)) return false;
+        KeepBest(pool_, population_, offspring_, n);
+    }
+    const double best = pool_[population_.front()].error;
+    if (restart || best < (1 - settings_.restartGain) * markError_) {
+        markError_ = best;
+        markGeneration_ = generation;
+    }
+    return true;
+}
+
+bool TunedSearch::MakeAll(const Positions& positions, std::int64_t generation, bool drawn) {
     std::atomic<std::size_t> next{0};
     std::atomic<bool> late{false};
     threads_.Run(settings_.threads, [&](int c) {
@@ -88,7 +116,7 @@ bool TunedSearch::MakeAll(const Positions& positions, std::int64_t generation) {
             }
             TunedIndividual& individual = pool_[positions[i]];
             TunedRandom random(settings_.seed, static_cast<std::uint64_t>(generation), i);
-            if (generation > 0) {
+            if (!drawn) {
                 Breed(worker, random, individual);
             } else {
                 individual.tree.clear();
@@ -121,8 +149,13 @@ void TunedSearch::Score(Worker& worker, TunedIndividual& individual) {
     ConstantTuner::Result tuning{NAN, NAN};
     if (settings_.tuningIterations > 0 && ConstantCount(tree.data(), tree.size()) > 0) {
         worker.tuned = tree;
-        tuning = worker.tuner.Tune(worker.tuned.data(), worker.tuned.size(), training_, settings_.tuningIterations);
+        // Small trees are cheap to tune and often need more steps to leave where their constants
+        // were drawn (x^c from c = 1.5 needs about ten): each gets about the work of a large one.
+        const int iterations = std::max(settings_.tuningIterations,
+                                        static_cast<int>(std::min<std::size_t>(30, 100 / tree.size())));
+        tuning = worker.tuner.Tune(worker.tuned.data(), worker.tuned.size(), training_, iterations);
     }
+    if (tuning.after / static_cast<double>(training_.size()) > screen_) return;
     // The tuned constants are kept where the exact error says so; an error halved in double leaves
     // no doubt that rounding them to float could take back.
     const bool clearly = tuning.after < 0.5 * tuning.before;

@@ -1,9 +1,10 @@
 #pragma once
 // The tuned search: a population of expression trees whose constants are tuned and whose output is
 // scaled linearly, bred by tournament selection, subtree crossover and mutation, the best of
-// parents and offspring kept; the best program of each size is remembered, and at the end the
-// front of size against error is judged on rows held out from training. Self-contained: it takes
-// its rows, settings, seed, time budget, stop test and reporter, and keeps nothing global.
+// parents and offspring kept, started afresh when it stops making progress; the best program of
+// each size is remembered, and at the end the front of size against error is judged on rows held
+// out from training. Self-contained: it takes its rows, settings, seed, time budget, stop test and
+// reporter, and keeps nothing global.
 //
 // Reproducible: every random draw comes from a stream fixed by the seed and the task (a
 // generation and an individual), and results are combined in a fixed order, so the same inputs
@@ -36,7 +37,11 @@ struct TunedSettings {
     int threads = 1;
     std::uint64_t seed = 0;
     double seconds = 0;         // time budget of the run; 0 for none
-    int tuningIterations = 5;   // Levenberg-Marquardt iterations per program
+    int tuningIterations = 5;   // Levenberg-Marquardt iterations per program, at least
+    // A population whose best error has not fallen by `restartGain` in `restartAfter` generations
+    // is replaced by random programs (0 for never); the best of each size found so far stays.
+    std::int64_t restartAfter = 20;
+    double restartGain = 0.2;
 };
 
 class TunedSearch {
@@ -53,9 +58,12 @@ class TunedSearch {
     struct Worker;
 
     bool OutOfTime() const;
-    // Makes (breeds, or for generation 0 draws) and scores the individuals at `positions` of the
-    // pool on all threads; false when time ran out first.
-    bool MakeAll(const Positions& positions, std::int64_t generation);
+    // One generation: offspring bred and the best of all kept, or after too long without progress
+    // a population drawn afresh. False when time ran out first.
+    bool NextGeneration(std::int64_t generation);
+    // Makes (breeds, or draws) and scores the individuals at `positions` of the pool on all
+    // threads; false when time ran out first.
+    bool MakeAll(const Positions& positions, std::int64_t generation, bool drawn);
     void Breed(Worker& worker, TunedRandom& random, TunedIndividual& child);
     // Tunes the individual's constants, fits its scaling and sets its error and size.
     void Score(Worker& worker, TunedIndividual& individual);
@@ -78,6 +86,11 @@ class TunedSearch {
     Positions population_, offspring_;  // positions in pool_, the population best first
     TunedFront front_;
     double bestError_;
+    // Offspring whose error in double is above this are not judged exactly: they could not be kept.
+    double screen_;
+    // The population's best error when it last made progress, and the generation.
+    double markError_;
+    std::int64_t markGeneration_ = 0;
     std::string helperSource_, activationSource_;
     std::chrono::steady_clock::time_point deadline_;
 };

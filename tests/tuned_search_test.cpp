@@ -124,7 +124,9 @@ Recorded SearchRun(const TunedRows& training, const TunedRows& validation, int t
     TunedSettings settings;
     settings.population = 40;
     settings.initialPopulation = 60;
-    settings.generations = 6;
+    settings.generations = 8;
+    settings.restartAfter = 2;  // and never progress enough: bred and drawn generations alternate
+    settings.restartGain = 1;
     settings.maxInstructions = 16;
     settings.maxConstants = 3;
     settings.threads = threads;
