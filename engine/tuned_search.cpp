@@ -150,7 +150,7 @@ void TunedSearch::Score(Worker& worker, TunedIndividual& individual) {
     if (settings_.tuningIterations > 0 && ConstantCount(tree.data(), tree.size()) > 0) {
         worker.tuned = tree;
         // Small trees are cheap to tune and often need more steps to leave where their constants
-        // were drawn (x^c from c = 1.5 needs about ten): each gets about the work of a large one.
+        // were drawn (x^c from c = 1.5 needs about a dozen): each gets about the work of a large one.
         const int iterations = std::max(settings_.tuningIterations,
                                         static_cast<int>(std::min<std::size_t>(30, 100 / tree.size())));
         tuning = worker.tuner.Tune(worker.tuned.data(), worker.tuned.size(), training_, iterations);
