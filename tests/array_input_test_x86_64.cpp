@@ -7,16 +7,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "tests/console_case.h"
+
 namespace {
 
-std::string Refusal(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const std::invalid_argument& error) {
-        return error.what();
-    }
-    return "";
-}
+std::string Refusal(const std::function<void()>& call) { return Thrown<std::invalid_argument>(call); }
 
 // X's values and shape, y's values and shape, and the start of the refusal ("" for none).
 struct Fit {

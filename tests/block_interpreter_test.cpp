@@ -30,9 +30,7 @@ TEST(BlockInterpreter, ComputesAsTheCompiledCode) {
             float row[kColumns];
             for (int c = 0; c < kColumns; ++c) row[c] = values[c][r * steps[c]];
             const float compiled = CallCompiled(buffer, row), interpreted = static_cast<float>(top[r]);
-            const bool same = (std::isnan(compiled) && std::isnan(interpreted)) ||
-                              std::memcmp(&compiled, &interpreted, sizeof compiled) == 0;
-            ASSERT_TRUE(same) << "program #" << p << " row " << r << ": compiled " << compiled
+            ASSERT_TRUE(SameFloat(compiled, interpreted)) << "program #" << p << " row " << r << ": compiled " << compiled
                               << ", interpreted " << interpreted;
         }
     }

@@ -20,14 +20,6 @@ namespace {
 
 constexpr int kColumns = 12;
 
-float Evaluate(const std::vector<std::uint8_t>& program, const float* row) {
-    ReferenceMachine machine;
-    for (std::size_t i = 0; i + 3 <= program.size(); i += 3) {  // byte offset 4 * operand, 16-bit
-        machine.Step(program[i], row[(program[i + 1] << 8 | program[i + 2]) % 16384]);
-    }
-    return static_cast<float>(machine.Top());
-}
-
 // Runs the program with the caller's control word at double precision. Gives its value and the x87
 // control and tag words after it, which must be 027Fh and FFFFh (no slot in use), or compiled C++
 // code after it computes wrong.
@@ -40,8 +32,6 @@ float CallObserved(const CodeBuffer& buffer, const float* row, std::uint32_t& x8
     x87 = (environment[0] & 0xFFFF) << 16 | (environment[2] & 0xFFFF);
     return value;
 }
-
-bool SameValue(float a, float b) { return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0; }
 
 // The first mismatch of `programs` random programs, each on 15 random rows, or "". Where the x87
 // raises stack faults, the live part in C++ and the row kernel must give the compiled values too.
@@ -62,13 +52,13 @@ std::string FirstMismatch(unsigned seed, int programs, bool stackFaults) {
         kernel.Run(slot, rows[0], kColumns, kRows, blockValues);
         for (int r = 0; r < kRows; ++r) {
             const float* row = rows[r];
-            const float expected = Evaluate(program, row);
+            const float expected = ReferenceValue(program.data(), program.size(), row);
             std::uint32_t x87;
             const float actual = CallObserved(buffer, row, x87);
             const float inC = EvaluateLive(live, row);
             const bool liveSame = !stackFaults || !live.chain ||
-                                  (SameValue(expected, inC) && SameValue(expected, blockValues[r]));
-            if (!SameValue(expected, actual) || !liveSame || x87 != 0x027FFFFF) {
+                                  (SameFloat(expected, inC) && SameFloat(expected, blockValues[r]));
+            if (!SameFloat(expected, actual) || !liveSame || x87 != 0x027FFFFF) {
                 std::ostringstream text;  // nine digits tell floats apart
                 text << "seed " << seed << ", program #" << p << ":" << std::hex << std::setfill('0');
                 for (std::uint8_t byte : program) text << " " << std::setw(2) << int(byte);

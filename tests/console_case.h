@@ -27,6 +27,7 @@
 //   exists PATH      a path the run must leave, whatever it holds
 //   exit N           the expected exit status (0 when absent)
 // Lines before the first section are comments.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,17 @@ std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 void CopyFolder(const std::string& from, const std::string& to);
 std::vector<std::string> Words(const std::string& line);  // blank-separated
+
+// What the call threw as an E, or "" when it returned.
+template <class E>
+std::string Thrown(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const E& error) {
+        return error.what();
+    }
+    return "";
+}
 
 // Cases kept as data in tests/data/NAME: one a line, fields split at '|' with the blanks around
 // them trimmed; "\t", "\r", "\n" and "\s" (a blank) stand for themselves. Blank lines and lines

@@ -85,38 +85,6 @@ TEST(Engine, AFailingRunReportsAndReleasesTheRun) {
     EXPECT_EQ(reporter.Calls(), two);
 }
 
-TEST(Engine, EachWorkerAppendsTwoProgramsPerTournament) {
-    GepSearch engine;
-    RecordingReporter reporter;
-    CSettingsSerializer settings = SmallSettings();
-    settings.population = 100;
-    settings.startingPopulation = 30;
-    settings.cores = 4;
-    settings.generations = 2;
-    RunToEnd(engine, reporter, settings, Unfittable(20));
-    EXPECT_EQ(engine.generation.population.size(), 96u);
-    EXPECT_TRUE(engine.results.nextPopulation.empty());
-    EXPECT_EQ(std::count(reporter.calls.begin(), reporter.calls.end(), "Tick"), 4);
-}
-
-TEST(Engine, StartMarksTheRunActiveAndStopWaitsForIt) {
-    CEngine engine;
-    RecordingReporter reporter;
-    CSettingsSerializer settings = SmallSettings();
-    settings.generations = 1000000;
-    engine.Stop();  // nothing to stop
-    engine.Initialise(reporter, settings, Unfittable(10));
-    engine.Start();
-    EXPECT_TRUE(engine.Active()) << "active as soon as Start returns";
-    engine.Start();  // no second coordinator
-    engine.Stop();
-    EXPECT_FALSE(engine.Active());
-    const std::vector<std::string> calls = reporter.Calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "EngineStarted 1000000"), 1);
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back(), "EngineStopped");
-}
-
 // Two engines learn at once, on different data and settings, each exactly as it learns alone; a
 // stop of one leaves the other running.
 TEST(Engine, TwoEnginesLearnAtOnceAsEachAlone) {

@@ -13,6 +13,7 @@
 #include "compile/opcodes.h"
 #include "engine/settings_check.h"
 #include "engine/tuned_run.h"
+#include "tests/console_case.h"
 #include "tests/engine_test_support.h"
 #include "workspace/csv_table.h"
 #include "workspace/data_file.h"
@@ -63,12 +64,7 @@ std::string TunedDummyInputs() {
     settings.dummyInputs = 2;
     run.Prepare(settings, {{1, 2}, {3, 4}}, 1, 0);
     settings.dummyInputs = 1;
-    try {
-        run.Prepare(settings, {{1, 2}, {3, 4}}, 1, 0);
-    } catch (const std::runtime_error& refusal) {
-        return refusal.what();
-    }
-    return "";
+    return Thrown<std::runtime_error>([&] { run.Prepare(settings, {{1, 2}, {3, 4}}, 1, 0); });
 }
 
 std::string SettingsTail() {
@@ -89,12 +85,7 @@ std::string LongLine() {
 // The CSV reader's refusal of `text`, or "" when it reads it.
 std::string CsvRefusal(const std::string& text, const CsvOptions& options = {}) {
     std::istringstream in(text);
-    try {
-        ReadCsvTable(in, "table.csv", options);
-    } catch (const CsvError& refusal) {
-        return refusal.what();
-    }
-    return "";
+    return Thrown<CsvError>([&] { ReadCsvTable(in, "table.csv", options); });
 }
 
 std::string CsvRows(std::size_t count) {

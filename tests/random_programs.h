@@ -60,6 +60,19 @@ struct ReferenceMachine {
     }
 };
 
+// The program's value on the row, operands being byte offsets 4 * operand, 16-bit.
+inline float ReferenceValue(const std::uint8_t* program, std::size_t length, const float* row) {
+    ReferenceMachine machine;
+    for (std::size_t i = 0; i + 3 <= length; i += 3)
+        machine.Step(program[i], row[(program[i + 1] << 8 | program[i + 2]) % 16384]);
+    return static_cast<float>(machine.Top());
+}
+
+// Bit for bit, any NaN equal to any NaN.
+inline bool SameFloat(float a, float b) {
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 // Where the x87 raises no stack faults (the IA-32 emulator the tests run under: pushes wrap around
 // and empty slots read stale), programs keep the stack between one and eight values.
 inline bool FaultFree(std::uint8_t opcode, int depth) {

@@ -48,12 +48,7 @@ TEST(SettingsFile, RoundTripsEveryValueBitForBit) {
 TEST(SettingsFile, RefusesWithTheArchiveMessages) {
     for (const auto& c : DataCases("settings_refusals.txt")) {
         std::istringstream in(c[1]);
-        try {
-            ReadSettings(in);
-            ADD_FAILURE() << "loaded: " << c[1];
-        } catch (const boost::archive::archive_exception& error) {
-            EXPECT_EQ(error.what(), c[0]) << c[1];
-        }
+        EXPECT_EQ(Thrown<boost::archive::archive_exception>([&] { ReadSettings(in); }), c[0]) << c[1];
     }
 }
 

@@ -26,12 +26,8 @@ TEST(TrainingRows, PlainAndWindowedRowsAndRefusals) {
         settings.sigma = std::stoi(c[2]);
         Table rows{{99}}, table = Rows(c[3]);
         std::int32_t inputCount = -7;
-        std::string refusal;
-        try {
-            PrepareTrainingRows(table, settings, rows, inputCount);
-        } catch (const std::runtime_error& e) {
-            refusal = e.what();
-        }
+        const std::string refusal =
+            Thrown<std::runtime_error>([&] { PrepareTrainingRows(table, settings, rows, inputCount); });
         const bool refused = c.size() == 5;
         EXPECT_EQ(refusal, refused ? c[4] : "") << c[0] << " " << c[1] << " " << c[2];
         EXPECT_EQ(rows, refused ? Table{{99}} : Rows(c[4]))
