@@ -23,11 +23,6 @@ Scaling FitScaling(const long double* values, const float* targets, std::size_t 
     return {static_cast<float>(scale), static_cast<float>(meanTarget - scale * meanValue)};
 }
 
-void ScaleValues(const long double* values, std::size_t count, Scaling scaling, float* outputs) {
-    const long double scale = scaling.scale, offset = scaling.offset;
-    for (std::size_t r = 0; r < count; ++r) outputs[r] = static_cast<float>(values[r] * scale + offset);
-}
-
 double ScaledError(const long double* values, const float* targets, std::size_t count, Scaling scaling) {
     const long double scale = scaling.scale, offset = scaling.offset;
     MeanSquaredError error;

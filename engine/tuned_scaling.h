@@ -13,8 +13,6 @@ struct Scaling {
 // the values are not.
 Scaling FitScaling(const long double* values, const float* targets, std::size_t count);
 
-// The outputs float(v * scale + offset), computed as the x87 computes them, into `outputs`.
-void ScaleValues(const long double* values, std::size_t count, Scaling scaling, float* outputs);
-
-// The reported error of those outputs (compile/squared_error.h); infinite when one is NaN.
+// The reported error (compile/squared_error.h) of the outputs float(v * scale + offset), computed
+// as the x87 computes them; infinite when one is NaN.
 double ScaledError(const long double* values, const float* targets, std::size_t count, Scaling scaling);

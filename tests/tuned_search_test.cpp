@@ -10,6 +10,7 @@
 #include "compile/opcodes.h"
 #include "compile/squared_error.h"
 #include "engine/tuned_random.h"
+#include "engine/tuned_run.h"
 #include "engine/tuned_search.h"
 #include "engine/tuned_tuning.h"
 #include "formula/program_file.h"
@@ -171,6 +172,18 @@ TEST(TunedSearch, ProgramFilesComputeTheReportedErrorsOnAnyNumberOfThreads) {
         EXPECT_EQ(FileError(model.source, training), model.scores.trainingError) << model.source;
         EXPECT_EQ(FileError(model.source, validation), model.scores.validationError) << model.source;
     }
+}
+
+// One row is enough to learn from: its target is an exact model.
+TEST(TunedRun, LearnsFromOneRow) {
+    CSettingsSerializer settings = SmallSettings();
+    settings.dummyInputs = 2;
+    TunedRun run;
+    run.Prepare(settings, {{1, 2}}, 1, 0);
+    RecordingReporter reporter;
+    run.Run(reporter, RunControl());
+    ASSERT_FALSE(reporter.models.empty());
+    EXPECT_EQ(reporter.models.back().scores.trainingError, 0);
 }
 
 // The smallest model within a percent of the lowest error, or within a ten-billionth of the
