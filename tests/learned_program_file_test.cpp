@@ -89,6 +89,7 @@ TEST(LearnedProgramFile, ComputesWhatTheRunLearned) {
             RecordingReporter reporter;
             RunToEnd(engine, reporter, settings, c.table, seed);
             ASSERT_FALSE(reporter.sources.empty());
+            EXPECT_EQ(engine.generation.population.size(), 20u) << "seed " << seed;  // one generation's winners
             for (std::size_t k = 0; k < reporter.sources.size(); ++k) {
                 float fitness = 0;
                 if (!FileFitness(engine, reporter.sources[k], fitness)) continue;
