@@ -30,8 +30,8 @@ TEST(BlockInterpreter, ComputesAsTheCompiledCode) {
             float row[kColumns];
             for (int c = 0; c < kColumns; ++c) row[c] = values[c][r * steps[c]];
             const float compiled = CallCompiled(buffer, row), interpreted = static_cast<float>(top[r]);
-            ASSERT_TRUE(SameFloat(compiled, interpreted)) << "program #" << p << " row " << r << ": compiled " << compiled
-                              << ", interpreted " << interpreted;
+            ASSERT_TRUE(SameFloat(compiled, interpreted)) << "program #" << p << " row " << r << ": compiled "
+                                                          << compiled << ", interpreted " << interpreted;
         }
     }
 }

@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <iomanip>
-#include <limits>
 #include <random>
 #include <sstream>
 #include <thread>

@@ -7,7 +7,6 @@
 // an inaccessible page, so a read past it faults.
 #include <sys/mman.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
