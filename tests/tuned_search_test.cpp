@@ -83,13 +83,11 @@ TEST(Scaling, FitsTheLeastSquaresLine) {
     const long double values[] = {1, 2, 4, -3};
     const float targets[] = {3, 5, 9, -5};
     const Scaling line = FitScaling(values, targets, 4);
-    EXPECT_EQ(line.scale, 2.0f);
-    EXPECT_EQ(line.offset, 1.0f);
+    EXPECT_EQ(std::make_pair(line.scale, line.offset), std::make_pair(2.0f, 1.0f));
     EXPECT_EQ(ScaledError(values, targets, 4, {2.0f, 1.5f}), 0.25);
     const long double flat[] = {7, 7, 7, 7};
     const Scaling mean = FitScaling(flat, targets, 4);
-    EXPECT_EQ(mean.scale, 0.0f);
-    EXPECT_EQ(mean.offset, 3.0f);
+    EXPECT_EQ(std::make_pair(mean.scale, mean.offset), std::make_pair(0.0f, 3.0f));
     const long double withNan[] = {1, 2, NAN, -3};
     EXPECT_EQ(ScaledError(withNan, targets, 4, line), INFINITY);
 }
@@ -123,15 +121,10 @@ struct Recorded {
 
 Recorded SearchRun(const TunedRows& training, const TunedRows& validation, int threads) {
     TunedSettings settings;
-    settings.population = 40;
-    settings.initialPopulation = 60;
-    settings.generations = 8;
-    settings.restartAfter = 2;  // and never progress enough: bred and drawn generations alternate
-    settings.restartGain = 1;
-    settings.maxInstructions = 16;
-    settings.maxConstants = 3;
-    settings.threads = threads;
-    settings.seed = 5;
+    settings.population = 40, settings.initialPopulation = 60, settings.generations = 8;
+    // Never progress enough: bred and drawn generations alternate.
+    settings.restartAfter = 2, settings.restartGain = 1;
+    settings.maxInstructions = 16, settings.maxConstants = 3, settings.threads = threads, settings.seed = 5;
     RecordingReporter reporter;
     TunedSearch(training, validation, settings, reporter, {}).Run();
     return {reporter.Calls(), reporter.models};
@@ -200,14 +193,25 @@ TEST(TunedFront, HoldsTheBestOfEachSizeBelowEverySmallerOne) {
     TunedFront front(5);
     const std::pair<std::size_t, double> offers[] = {{3, 4}, {1, 9}, {3, 2}, {3, 3}, {2, 1},
                                                      {4, 1}, {5, 0.5}, {6, 0.1}, {1, NAN}};
-    for (const auto& [size, error] : offers) {
-        TunedIndividual individual;
-        individual.size = size, individual.error = error;
-        front.Offer(individual);
-    }
+    for (const auto& [size, error] : offers) front.Offer({{}, {}, error, size});
     std::vector<std::pair<std::size_t, double>> members;
     for (const TunedIndividual* member : front.Members()) members.emplace_back(member->size, member->error);
     EXPECT_EQ(members, (std::vector<std::pair<std::size_t, double>>{{1, 9}, {2, 1}, {5, 0.5}}));
+}
+
+// Only a move of the constants changes both and keeps the shape; it is one mutation in twenty.
+TEST(TunedVariation, MutationMovesTheConstants) {
+    const TunedGrammar grammar = MakeGrammar(1 << static_cast<int>(TunedOp::Add), 1, 9, 2);
+    TunedRandom random(5, 1, 2);
+    MutationScratch scratch;
+    int moved = 0;
+    for (int m = 0; m < 1000; ++m) {
+        TunedTree tree = Tree({Const(1), Const(1), Op(TunedOp::Add)});
+        Mutate(random, grammar, tree, scratch);
+        const bool shape = tree.size() == 3 && ConstantCount(tree.data(), 3) == 2;
+        moved += shape && tree[0].value != 1 && tree[1].value != 1;
+    }
+    EXPECT_GT(moved, 20);
 }
 
 }  // namespace
