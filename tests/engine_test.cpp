@@ -86,7 +86,7 @@ TEST(Engine, AFailingRunReportsAndReleasesTheRun) {
 }
 
 // Two engines learn at once, on different data and settings, each exactly as it learns alone; a
-// stop of one leaves the other running.
+// stop of one leaves the other running, until its time budget ends it.
 TEST(Engine, TwoEnginesLearnAtOnceAsEachAlone) {
     CSettingsSerializer regression = SmallSettings(), classifier = SmallSettings();
     regression.generations = 8;
@@ -114,13 +114,15 @@ TEST(Engine, TwoEnginesLearnAtOnceAsEachAlone) {
     CSettingsSerializer endless = regression;
     endless.generations = 1000000;
     RecordingReporter stopped, running;
+    RunSetup budget = Seeded(2);
+    budget.seconds = 0.5;
     engines[0].Initialise(stopped, endless, tables[0], Seeded(1));
-    engines[1].Initialise(running, endless, tables[0], Seeded(2));
+    engines[1].Initialise(running, endless, tables[0], budget);
     engines[0].Start(), engines[1].Start();
     engines[0].Stop();
     EXPECT_FALSE(engines[0].Active());
     EXPECT_TRUE(engines[1].Active()) << "a stop belongs to its own engine";
-    engines[1].Stop();
+    engines[1].Wait();  // the time budget ends a million generations
 }
 
 // Stop tests on several threads at once all see a stop for as long as Stop waits for the run.

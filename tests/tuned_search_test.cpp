@@ -199,7 +199,7 @@ TEST(TunedFront, HoldsTheBestOfEachSizeBelowEverySmallerOne) {
     EXPECT_EQ(members, (std::vector<std::pair<std::size_t, double>>{{1, 9}, {2, 1}, {5, 0.5}}));
 }
 
-// Only a move of the constants changes both and keeps the shape; it is one mutation in twenty.
+// A move of the constants changes both and keeps the shape, one mutation in twenty; others rarely do.
 TEST(TunedVariation, MutationMovesTheConstants) {
     const TunedGrammar grammar = MakeGrammar(1 << static_cast<int>(TunedOp::Add), 1, 9, 2);
     TunedRandom random(5, 1, 2);
