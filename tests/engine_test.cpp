@@ -115,7 +115,7 @@ TEST(Engine, TwoEnginesLearnAtOnceAsEachAlone) {
     endless.generations = 1000000;
     RecordingReporter stopped, running;
     RunSetup budget = Seeded(2);
-    budget.seconds = 0.5;
+    budget.seconds = 2;  // long enough to be running still when the other has stopped
     engines[0].Initialise(stopped, endless, tables[0], Seeded(1));
     engines[1].Initialise(running, endless, tables[0], budget);
     engines[0].Start(), engines[1].Start();
